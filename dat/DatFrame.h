@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QString>
+#include <array>
+#include <cstring>
+#include <stdexcept>
+
+namespace tarnwick {
+
+// A ".DAT" file that cannot be opened or read, or a line whose content cannot be taken
+// (a facility identifier out of range). Line is 1-based, 0 when no line is concerned.
+class DatFileError : public std::runtime_error {
+public:
+    DatFileError(const QString& message, qint64 line = 0)
+        : std::runtime_error(message.toStdString()), Message(message), Line(line) {}
+
+    QString Message;
+    qint64 Line;
+};
+
+// One record line: the bytes of a physical line without its ending and without the blanks
+// before its first character, so the record code is always at columns 1-3.
+struct DatLine {
+    QByteArrayView Text;
+    qint64 Number = 0; // 1-based physical line of the file
+};
+
+// Reads a ".DAT" file line by line. A line ends at CR, LF or CR LF; a last line without an
+// ending still counts; empty lines are skipped. Commas and double quotes are ordinary
+// characters, and bytes above 127 pass through unchanged. The file is closed when the
+// reader goes out of scope, on every path.
+class DatFileReader {
+public:
+    explicit DatFileReader(const QString& path); // throws DatFileError
+    DatFileReader(const DatFileReader&) = delete;
+    DatFileReader& operator=(const DatFileReader&) = delete;
+
+    // The next non-empty line, valid until the following call. False at the end of the file.
+    bool NextLine(DatLine& line); // throws DatFileError on a read error
+
+private:
+    bool FillBuffer();
+
+    QFile File;
+    QString Path;
+    QByteArray Buffer;
+    qsizetype Position = 0;
+    qint64 LineNumber = 0;
+    bool AtEnd = false;
+    bool PendingLineFeed = false; // the previous chunk ended in CR: a leading LF is its pair
+};
+
+// The record code: the first three characters, or an empty view for a shorter line.
+QByteArrayView RecordType(QByteArrayView line);
+
+// Characters `column` .. `column + length - 1` (1-based) of the line; shorter or empty where
+// the line ends first. Never fails.
+QByteArrayView CutField(QByteArrayView line, qsizetype column, qsizetype length);
+
+// Blanks removed at both ends / at the end only.
+QByteArrayView TrimBlanks(QByteArrayView text);
+QByteArrayView TrimTrailingBlanks(QByteArrayView text);
+
+// The date field at `column` moved into month-first order: YYMMDD gives MM/DD/YY
+// (yearDigits 2), YYYYMMDD gives MM/DD/YYYY (yearDigits 4). Nothing is validated.
+QByteArray FormatDatDate(QByteArrayView line, qsizetype column, int yearDigits);
+
+// A piece of a line read as a decimal number: blanks, tabs and line feeds are ignored, an
+// optional sign, digits, a decimal point with fraction digits and an exponent are read, and
+// reading stops at the first other character. No number gives 0.
+double ReadNumber(QByteArrayView text);
+
+// Nearest integer, an exact half going to the even neighbour.
+double RoundHalfEven(double value);
+
+// ReadNumber rounded half to even into a signed 32-bit integer. Throws DatFileError when the
+// value does not fit (what = the field's name for the message).
+qint32 ReadInt32(QByteArrayView text, const char* what, qint64 line);
+qint16 ReadInt16(QByteArrayView text, const char* what, qint64 line);
+
+// The text of a field for an SQL literal: UTF-8 when the bytes are valid UTF-8, otherwise
+// each byte is taken as its Latin-1 character, so no input byte is ever lost.
+QString DecodeField(QByteArrayView bytes);
+
+// A fixed-width text field of N characters: padded on the right with blanks, cut to N.
+template <std::size_t N> struct FixedText {
+    std::array<char, N> Chars;
+
+    FixedText() { Chars.fill(' '); }
+    explicit FixedText(QByteArrayView text) { Assign(text); }
+
+    void Assign(QByteArrayView text) {
+        const std::size_t used = std::min<std::size_t>(N, std::size_t(text.size()));
+        if (used > 0)
+            std::memcpy(Chars.data(), text.data(), used);
+        std::fill(Chars.begin() + used, Chars.end(), ' ');
+    }
+    QByteArrayView View() const { return QByteArrayView(Chars.data(), qsizetype(N)); }
+    QString Text() const { return DecodeField(View()); }
+    bool operator==(const FixedText&) const = default;
+};
+
+} // namespace tarnwick

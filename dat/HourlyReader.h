@@ -1,0 +1,15 @@
+#pragma once
+
+#include "HourlyRecords.h"
+#include "SourcesDatabase.h"
+
+namespace tarnwick {
+
+// Reads one ".DAT" file into the seven hourly record lists, then runs the seven EMISSIONS
+// writers in their fixed order, setting the per-file progress to k/7*100 after the k-th.
+// Throws DatFileError (file cannot be opened or read; a failing statement, with the line of
+// its record) and DatabaseError; the file is closed on every path.
+void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress);
+
+} // namespace tarnwick
