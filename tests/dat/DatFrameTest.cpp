@@ -92,9 +92,9 @@ TEST(DatFrame, CutFieldNeverFails) {
 }
 
 TEST(DatFrame, FormatDatDateMovesCharactersMonthFirst) {
-    EXPECT_EQ(FormatDatDate("202 1     xxxxxx010315", 16, 2), QByteArray("03/15/01"));
-    EXPECT_EQ(FormatDatDate("504xxxxxxxxxxxxxxxxx19950101", 20, 4), QByteArray("01/01/1995"));
-    EXPECT_EQ(FormatDatDate("202 1     xxxxxx01031", 16, 2), QByteArray("03/1/01"));
+    EXPECT_EQ(FormatDatDate("202 1    xxxxxx010315", 16, 2), QByteArray("03/15/01"));
+    EXPECT_EQ(FormatDatDate("504xxxxxxxxxxxxxxxx19950101", 20, 4), QByteArray("01/01/1995"));
+    EXPECT_EQ(FormatDatDate("202 1    xxxxxx01031", 16, 2), QByteArray("03/1/01"));
     EXPECT_EQ(FormatDatDate("202", 16, 2), QByteArray("//"));
     EXPECT_EQ(FixedText<8>(FormatDatDate("202", 16, 2)).View(), QByteArrayView("//      "));
 }
@@ -146,7 +146,7 @@ TEST(FacilityRecord, SetsTheIdentifierFromColumns4To9) {
     EXPECT_EQ(state.CurrentFacilityId, 3456);
     ReadFacilityRecord(Line("100  3456"), state);
     EXPECT_EQ(state.CurrentFacilityId, 3456);
-    ReadFacilityRecord(Line("1003 4561999"), state);
+    ReadFacilityRecord(Line("1003 456 1999"), state);
     EXPECT_EQ(state.CurrentFacilityId, 3456);
     ReadFacilityRecord(Line("100      "), state);
     EXPECT_EQ(state.CurrentFacilityId, 0);
