@@ -1,0 +1,51 @@
+#pragma once
+
+#include "HourlyRecords.h"
+#include "SourcesDatabase.h"
+#include "SqlStatement.h"
+
+#include <QFile>
+#include <QString>
+#include <unistd.h>
+
+namespace tarnwick {
+
+// The readers take a path, so each input is written to a file in memory-backed storage.
+inline QString WriteFuzzInput(const uint8_t* data, size_t size) {
+    static const QString path =
+        QStringLiteral("/dev/shm/tarnwick-fuzz-%1.DAT").arg(QString::number(getpid()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        abort();
+    file.write(reinterpret_cast<const char*>(data), qint64(size));
+    return path;
+}
+
+// A database that only parses what the writers send, so the readers, the writers and the
+// statement parser run together without a database engine.
+class ParsingDatabase : public SourcesDatabase {
+public:
+    QString Path() const override { return QStringLiteral("fuzz"); }
+    DatabaseEngine Engine() const override { return DatabaseEngine::SQLite; }
+    void Execute(const QString& statement) override {
+        ParseStatement(QStringView(statement), Parsed);
+        if (Parsed.Kind == StatementKind::Count)
+            throw DatabaseError(QStringLiteral("not an INSERT or UPDATE"));
+        for (const ColumnLiteral& value : Parsed.Values)
+            (void)value.Value.TextValue();
+    }
+    QVariant ReadField(const QString&, const QString&) override { return 0; }
+    void BeginGroup() override {}
+    void EndGroup() override {}
+    void Close() noexcept override {}
+
+private:
+    SqlStatement Parsed;
+};
+
+class NoProgress : public RecordProgress {
+public:
+    void SetRecordProgress(float) override {}
+};
+
+} // namespace tarnwick

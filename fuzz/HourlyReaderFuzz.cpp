@@ -1,0 +1,17 @@
+// The hourly reader and the EMISSIONS writers over arbitrary bytes.
+#include "FuzzInput.h"
+#include "HourlyReader.h"
+
+using namespace tarnwick;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ParsingDatabase database;
+    NoProgress progress;
+    ReaderState state;
+    try {
+        ExtractHourlyFile(WriteFuzzInput(data, size), state, database, progress);
+    } catch (const DatFileError&) {
+    } catch (const DatabaseError&) {
+    }
+    return 0;
+}

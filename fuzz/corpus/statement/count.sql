@@ -1,0 +1,1 @@
+Select Count (*) as nbrEmissions from Emissions

@@ -1,0 +1,1 @@
+INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year, Plant_Name, Epa_Facility_ID, Epa_Airs_Facility_System, State_Facility_ID, State_Postal_Abbreviation, County_Code_Fips, Latitude, Longitude) VALUES (3, '1', '1999', 'O''BRIEN', '', '', '', 'IN', '123', 39.175, -86.25)
