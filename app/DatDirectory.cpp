@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace tarnwick {
 
 QStringList FileSystemDatDirectory::List(const QString& pattern) {

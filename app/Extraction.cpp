@@ -47,7 +47,9 @@ QString ExtractingCaption(const QString& fileName) {
     return QStringLiteral("Extracting records from: ") + fileName;
 }
 
-float FileProgress(int i, int n) { return float(double(i) / double(n) * 100.0); }
+float FileProgress(int i, int n) {
+    return float(double(i) / double(n) * 100.0);
+}
 
 // Why a file failed, with the line of the file where the failing record came from.
 QString FailureReason(const std::exception& error) {
@@ -163,6 +165,7 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         RefreshRecordCounts(state, ui);
     } catch (const std::exception& error) {
         countFailure = FailureReason(error);
+        outcome.CountsFailed = true;
     }
     ui.SetProgressPanelVisible(false);
     QString message = QStringLiteral("Header information has been successufully extracted from ") +

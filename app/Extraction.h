@@ -9,10 +9,13 @@ inline constexpr int NoDatFiles = -9999;
 
 // What a batch did, for the headless runner's exit status.
 struct BatchOutcome {
-    int FilesListed = 0;    // 0 when no ".DAT" file was found
-    int FilesExtracted = 0; // files read and written without failure
-    bool Stopped = false;   // the hourly batch stopped at a failing file
-    bool Succeeded() const { return FilesListed > 0 && !Stopped && FilesExtracted == FilesListed; }
+    int FilesListed = 0;       // 0 when no ".DAT" file was found
+    int FilesExtracted = 0;    // files read and written without failure
+    bool Stopped = false;      // the hourly batch stopped at a failing file
+    bool CountsFailed = false; // the quarterly batch could not refresh the counts at its end
+    bool Succeeded() const {
+        return FilesListed > 0 && !Stopped && !CountsFailed && FilesExtracted == FilesListed;
+    }
 };
 
 // Lists the ".DAT" files of `pattern` into state.DatFileList and returns their number; with

@@ -1,0 +1,142 @@
+#include "BatchCommands.h"
+#include "TerminalBatchUi.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+
+using namespace tarnwick;
+
+namespace {
+
+const char* const Description =
+    R"(Loads EPA Electronic Data Reporting quarterly .DAT files into a Sources database
+without the window. One invocation is one program run.
+
+Commands:
+  hourly DB FOLDER     Extract hourly data: every hourly record of every .DAT
+                       file of FOLDER becomes rows of EMISSIONS.
+  quarterly DB FOLDER  Extract quarterly data: each .DAT file of FOLDER yields
+                       one row in FACILITIES, UNITS, FUELS and QUARTERS. A file
+                       that fails is reported and the batch goes on.
+  init DB              Create the five tables of a new Sources database (a new
+                       SQLite file or an empty PostgreSQL database). An existing
+                       Sources database is refused.
+  counts DB            Print the row counts of the five tables.
+
+DB is one of:
+  a SQLite database file           /data/Sources.db
+  a PostgreSQL URI                 postgresql://user@host/sources
+  a connection file, a text file whose first non-blank line is such a URI.
+
+FOLDER is a plain prefix, exactly as in the window: "*.DAT" and the file names
+are appended to it as they stand, and nothing adds a separator. End it with
+'/' (for example /data/epa/2000/3/); without it the last folder name runs into
+the pattern and none of that folder's files are found. File names match .DAT
+without regard to case and are processed in name order.
+
+Progress goes to standard error: redrawn in place on a terminal, otherwise one
+line per file. The completion message goes to standard output; warnings and
+errors go to standard error.
+
+Exit status:
+  0  the command succeeded
+  1  the command failed: the database could not be opened or created, no .DAT
+     file was found, or a file could not be extracted
+  2  usage error
+
+Examples:
+  tarnwick-batch init Sources.db
+  tarnwick-batch quarterly Sources.db /data/epa/2000/3/
+  tarnwick-batch hourly Sources.db /data/epa/2000/3/
+  tarnwick-batch counts postgresql:///sources?host=/run/postgresql)";
+
+struct Invocation {
+    QString Command;
+    QString DatabasePath;
+    QString DatFolder;
+};
+
+int ArgumentCount(const QString& command) {
+    if (command == QLatin1String("hourly") || command == QLatin1String("quarterly"))
+        return 3;
+    if (command == QLatin1String("init") || command == QLatin1String("counts"))
+        return 2;
+    return 0;
+}
+
+std::optional<Invocation> ReadInvocation(const QStringList& arguments, QString& fault) {
+    if (arguments.isEmpty()) {
+        fault = QStringLiteral("no command given");
+        return std::nullopt;
+    }
+    const QString& command = arguments.first();
+    const int expected = ArgumentCount(command);
+    if (expected == 0) {
+        fault = QStringLiteral("unknown command '%1'").arg(command);
+        return std::nullopt;
+    }
+    if (arguments.size() != expected) {
+        const QLatin1String operands(expected == 3 ? "DB FOLDER" : "DB");
+        fault = QStringLiteral("'%1' takes %2").arg(command, operands);
+        return std::nullopt;
+    }
+    return Invocation{command, arguments.value(1), arguments.value(2)};
+}
+
+int UsageError(const QString& fault) {
+    std::cerr << "tarnwick-batch: " << fault << "\nTry 'tarnwick-batch --help'.\n";
+    return ExitUsageError;
+}
+
+int Run(const Invocation& invocation) {
+    const bool interactive = isatty(fileno(stdout)) || isatty(fileno(stderr));
+    TerminalBatchUi ui(std::cout, std::cerr, interactive);
+    if (invocation.Command == QLatin1String("init"))
+        return RunInit(invocation.DatabasePath, std::cout, std::cerr);
+    if (invocation.Command == QLatin1String("counts"))
+        return RunCounts(invocation.DatabasePath, ui, std::cout, std::cerr);
+    const Extraction extraction =
+        invocation.Command == QLatin1String("hourly") ? Extraction::Hourly : Extraction::Quarterly;
+    return RunExtraction(extraction, invocation.DatabasePath, invocation.DatFolder, ui, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarnwick-batch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("hourly, quarterly, init or counts."));
+    parser.addPositionalArgument(QStringLiteral("DB"),
+                                 QStringLiteral("The Sources database (see above)."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"),
+                                 QStringLiteral("The .DAT folder prefix, ending in '/'."),
+                                 QStringLiteral("[FOLDER]"));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageError(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        std::cout << parser.helpText().toStdString();
+        return ExitSucceeded;
+    }
+    if (parser.isSet(versionOption)) {
+        std::cout << "tarnwick-batch " << TARNWICK_VERSION << '\n';
+        return ExitSucceeded;
+    }
+    QString fault;
+    const std::optional<Invocation> invocation =
+        ReadInvocation(parser.positionalArguments(), fault);
+    if (!invocation)
+        return UsageError(fault);
+    return Run(*invocation);
+}
