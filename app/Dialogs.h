@@ -1,0 +1,40 @@
+#pragma once
+
+#include "BatchUi.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace tarnwick {
+
+// The modal dialogs the window shows, behind one seam so tests can answer them in advance.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                             MessageIcon icon) = 0;
+    // std::nullopt when the user cancels.
+    virtual std::optional<QString> AskText(QWidget* parent, const QString& title,
+                                           const QString& prompt, const QString& defaultAnswer) = 0;
+    // An existing file, or an empty text when the user cancels. `filters` in the order shown,
+    // the dialog opening on `selectedFilter`.
+    virtual QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
+                                       const QString& selectedFilter) = 0;
+};
+
+// The toolkit's own message box, input box and file dialog.
+class QtDialogs : public Dialogs {
+public:
+    void ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                     MessageIcon icon) override;
+    std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& defaultAnswer) override;
+    QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
+                               const QString& selectedFilter) override;
+};
+
+} // namespace tarnwick

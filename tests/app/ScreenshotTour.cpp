@@ -1,0 +1,87 @@
+// Opens the window in its states and saves a picture of each: at start, with a database
+// open, during an hourly batch, and the About box. Usage: tarnwick_screenshots OUTPUT_FOLDER
+
+#include "AboutBox.h"
+#include "MainWindow.h"
+#include "ScriptedDialogs.h"
+#include "SourcesDatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+using namespace tarnwick;
+
+bool Save(QWidget& widget, const QDir& folder, const char* name) {
+    QApplication::processEvents();
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+    return saved;
+}
+
+void WriteDatFiles(const QDir& folder, int count) {
+    for (int i = 1; i <= count; ++i) {
+        QFile file(folder.filePath(QStringLiteral("0098%1.DAT").arg(i, 2, 10, QLatin1Char('0'))));
+        if (!file.open(QIODevice::WriteOnly))
+            continue;
+        file.write("100009813\r\n");
+        for (int hour = 0; hour < 24; ++hour)
+            file.write(QStringLiteral("200CS%1         0007%2%3100.0  12.5  12.6\r\n")
+                           .arg(i)
+                           .arg(i, 2, 10, QLatin1Char('0'))
+                           .arg(hour, 2, 10, QLatin1Char('0'))
+                           .toLatin1());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir output(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(output.path());
+    QTemporaryDir work;
+    const QString database = QDir(work.path()).filePath(QStringLiteral("Sources.db"));
+    SourcesDatabase::Create(database);
+    const QDir datFolder(work.path());
+    WriteDatFiles(datFolder, 3);
+
+    ScriptedDialogs answers;
+    MainWindow window(answers);
+    window.show();
+    window.activateWindow();
+    bool allSaved = Save(window, output, "main-start.png");
+
+    answers.FileChoices.push_back(database);
+    window.findChild<QAction*>(QStringLiteral("mnuOpenSourcesDB"))->trigger();
+    allSaved &= Save(window, output, "main-open.png");
+
+    answers.TextAnswers.push_back(datFolder.path() + QLatin1Char('/'));
+    window.findChild<QAction*>(QStringLiteral("mnuLocateDATFiles"))->trigger();
+    auto* fileBar = window.findChild<QProgressBar*>(QStringLiteral("prgExtractFiles"));
+    QObject::connect(fileBar, &QProgressBar::valueChanged, &window, [&](int value) {
+        if (value == 67)
+            allSaved &= Save(window, output, "main-batch.png");
+    });
+    window.findChild<QAction*>(QStringLiteral("mnuExtractEmissionsData"))->trigger();
+
+    AboutBox about;
+    about.show();
+    allSaved &= Save(about, output, "about.png");
+    about.close();
+
+    for (const auto& message : answers.Messages)
+        std::printf("message: %s\n", qPrintable(message.Text));
+    return allSaved ? 0 : 1;
+}
