@@ -1,0 +1,121 @@
+#include "DatabaseConnection.h"
+
+#include <QSqlQuery>
+#include <atomic>
+
+namespace tarnwick {
+
+namespace {
+
+// A locked SQLite file is waited for this long before a statement fails.
+constexpr int SqliteBusyTimeoutMs = 5000;
+constexpr int PostgresConnectTimeoutSeconds = 10;
+
+QString UniqueConnectionName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("tarnwick-db-%1").arg(++counter);
+}
+
+// libpq keyword=value syntax: single quotes around the value, \ escaping ' and \.
+QString ConnInfoValue(QString value) {
+    value.replace(u'\\', QStringLiteral("\\\\"));
+    value.replace(u'\'', QStringLiteral("\\'"));
+    return u'\'' + value + u'\'';
+}
+
+bool HasOption(const PostgresSettings& settings, QStringView key) {
+    for (const auto& option : settings.Options)
+        if (option.first == key)
+            return true;
+    return false;
+}
+
+QString PostgresOptions(const PostgresSettings& settings) {
+    QStringList options;
+    if (!HasOption(settings, u"connect_timeout"))
+        options << QStringLiteral("connect_timeout=%1").arg(PostgresConnectTimeoutSeconds);
+    if (!HasOption(settings, u"application_name"))
+        options << QStringLiteral("application_name='tarnwick'");
+    for (const auto& [key, value] : settings.Options)
+        options << key + u'=' + ConnInfoValue(value);
+    return options.join(u';');
+}
+
+void Configure(QSqlDatabase& database, const DatabaseLocation& location) {
+    if (location.Engine == DatabaseEngine::SQLite) {
+        database.setDatabaseName(location.SqliteFile);
+        database.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteBusyTimeoutMs));
+        return;
+    }
+    const PostgresSettings& settings = location.Postgres;
+    database.setHostName(settings.Host);
+    database.setPort(settings.Port);
+    database.setUserName(settings.User);
+    database.setPassword(settings.Password);
+    database.setDatabaseName(settings.DatabaseName);
+    database.setConnectOptions(PostgresOptions(settings));
+}
+
+QString DriverName(DatabaseEngine engine) {
+    return engine == DatabaseEngine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+}
+
+} // namespace
+
+DatabaseConnection::DatabaseConnection(const DatabaseLocation& location)
+    : Where(location), Name(UniqueConnectionName()) {
+    const QString driver = DriverName(location.Engine);
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw DatabaseError(QStringLiteral("Cannot open %1: the Qt SQL driver %2 is not installed.")
+                                .arg(location.Describe(), driver));
+    Connection = QSqlDatabase::addDatabase(driver, Name);
+    Configure(Connection, location);
+    if (!Connection.open()) {
+        const QString text =
+            WithoutPassword(EngineText(Connection.lastError()), location.Postgres.Password);
+        Close();
+        throw DatabaseError(
+            QStringLiteral("Cannot open the database %1: %2").arg(location.Describe(), text));
+    }
+}
+
+DatabaseConnection::~DatabaseConnection() {
+    Close();
+}
+
+QSqlError DatabaseConnection::Run(const QString& statement) {
+    QSqlQuery query(Connection);
+    if (query.exec(statement))
+        return {};
+    return query.lastError();
+}
+
+void DatabaseConnection::Close() noexcept {
+    if (Name.isEmpty())
+        return;
+    Connection.close();
+    Connection = QSqlDatabase();
+    QSqlDatabase::removeDatabase(Name);
+    Name.clear();
+}
+
+QString EngineText(const QSqlError& error) {
+    // One line, ending as a sentence: engines spread details over lines of their own.
+    QString text = error.databaseText().simplified();
+    if (text.isEmpty())
+        text = error.text().simplified();
+    if (!text.isEmpty() && !text.endsWith(u'.'))
+        text += u'.';
+    return text;
+}
+
+QString WithoutPassword(QString text, const QString& password) {
+    // A very short password would match ordinary words of the message.
+    constexpr qsizetype MinimumLength = 3;
+    if (password.size() >= MinimumLength)
+        text.replace(password, QStringLiteral("***"));
+    return text;
+}
+
+} // namespace tarnwick

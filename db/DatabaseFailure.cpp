@@ -1,0 +1,79 @@
+#include "DatabaseFailure.h"
+
+namespace tarnwick {
+
+namespace {
+
+// SQLite primary result codes; the extended codes carry them in their low byte.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+constexpr int SqliteReadOnly = 8;
+constexpr int SqliteFull = 13;
+constexpr int SqliteConstraint = 19;
+
+FailureKind ClassifySqlite(const QString& code) {
+    bool ok = false;
+    const int extended = code.toInt(&ok);
+    if (!ok)
+        return FailureKind::Other;
+    switch (extended & 0xff) {
+    case SqliteBusy:
+    case SqliteLocked:
+        return FailureKind::Locked;
+    case SqliteReadOnly:
+        return FailureKind::ReadOnly;
+    case SqliteFull:
+        return FailureKind::DiskFull;
+    case SqliteConstraint:
+        return FailureKind::Constraint;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+FailureKind ClassifyPostgres(const QString& sqlState, bool connectionOpen) {
+    if (sqlState.isEmpty())
+        return connectionOpen ? FailureKind::Other : FailureKind::ConnectionLost;
+    // 08: connection exception; 57P01-57P03: the server is shutting down or cannot connect.
+    if (sqlState.startsWith(u"08") || sqlState == u"57P01" || sqlState == u"57P02" ||
+        sqlState == u"57P03")
+        return FailureKind::ConnectionLost;
+    if (sqlState.startsWith(u"23"))
+        return FailureKind::Constraint;
+    // 55P03 lock not available, 40P01 deadlock detected.
+    if (sqlState == u"55P03" || sqlState == u"40P01")
+        return FailureKind::Locked;
+    if (sqlState == u"25006")
+        return FailureKind::ReadOnly;
+    if (sqlState == u"53100")
+        return FailureKind::DiskFull;
+    return FailureKind::Other;
+}
+
+} // namespace
+
+FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool connectionOpen) {
+    const QString code = error.nativeErrorCode();
+    return engine == DatabaseEngine::SQLite ? ClassifySqlite(code)
+                                            : ClassifyPostgres(code, connectionOpen);
+}
+
+QString FailureExplanation(FailureKind kind) {
+    switch (kind) {
+    case FailureKind::ConnectionLost:
+        return QStringLiteral("The connection to the database server was lost.");
+    case FailureKind::Locked:
+        return QStringLiteral("Another program holds the database locked.");
+    case FailureKind::Constraint:
+        return QStringLiteral("The row breaks a rule of the table.");
+    case FailureKind::ReadOnly:
+        return QStringLiteral("The database is read-only.");
+    case FailureKind::DiskFull:
+        return QStringLiteral("The disk is full.");
+    case FailureKind::Other:
+        break;
+    }
+    return {};
+}
+
+} // namespace tarnwick

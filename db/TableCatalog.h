@@ -1,0 +1,54 @@
+#pragma once
+
+#include "LiteralConversion.h"
+#include "SourcesDatabase.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace tarnwick {
+
+struct ColumnInfo {
+    QString Name; // as the catalog spells it
+    ColumnType Type = ColumnType::Text;
+    bool NotNull = false;
+    bool PrimaryKey = false;
+};
+
+struct TableInfo {
+    QString Name; // as the catalog spells it
+    std::vector<ColumnInfo> Columns;
+
+    // The column of that name, in any case; nullptr when there is none.
+    const ColumnInfo* FindColumn(QStringView name) const;
+};
+
+// Maps a declared type (INTEGER, double precision, DATE, VARCHAR(20), ...) to a column type.
+ColumnType ColumnTypeOf(QStringView declaredType);
+
+// The tables of a database as its catalog describes them, each read once.
+class TableCatalog {
+public:
+    // Keeps a reference: the connection outlives the catalog.
+    TableCatalog(const QSqlDatabase& database, DatabaseEngine engine);
+
+    // The table of that name, in any case; nullptr when there is none. Throws DatabaseError
+    // when the catalog cannot be read.
+    const TableInfo* Find(QStringView name);
+
+    void Forget() { Tables.clear(); }
+
+private:
+    std::unique_ptr<TableInfo> Read(const QString& name) const;
+    std::unique_ptr<TableInfo> ReadSqlite(const QString& name) const;
+    std::unique_ptr<TableInfo> ReadPostgres(const QString& name) const;
+
+    const QSqlDatabase& Database;
+    DatabaseEngine Engine;
+    std::map<QString, std::unique_ptr<TableInfo>> Tables; // by lower-case name
+};
+
+} // namespace tarnwick

@@ -1,0 +1,87 @@
+#!/bin/sh
+# A throwaway PostgreSQL server for the tests: Unix socket only, trust for the postgres user,
+# plus a password role (tarnwick_pw / right-password) to test failed logins.
+#   pg-test-server.sh start DIR PORT    (re)creates the server in DIR and waits until it is ready
+#   pg-test-server.sh stop DIR PORT     stops it and removes DIR
+set -eu
+
+usage() {
+    echo "usage: $0 start|stop DIR PORT" >&2
+    exit 2
+}
+
+[ $# -eq 3 ] || usage
+action=$1
+dir=$2
+port=$3
+
+find_bindir() {
+    newest=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+    if [ -n "$newest" ] && [ -x "$newest/pg_ctl" ]; then
+        echo "$newest"
+    elif command -v pg_config >/dev/null 2>&1; then
+        pg_config --bindir
+    else
+        echo "$0: no PostgreSQL server binaries found" >&2
+        exit 1
+    fi
+}
+
+bindir=$(find_bindir)
+data="$dir/data"
+socket="$dir/socket"
+
+# The server refuses to run as root, so as root it runs as the postgres user.
+as_owner() {
+    if [ "$(id -u)" -eq 0 ]; then
+        runuser -u postgres -- "$@"
+    else
+        "$@"
+    fi
+}
+
+stop_server() {
+    if [ -f "$data/postmaster.pid" ]; then
+        as_owner "$bindir/pg_ctl" -D "$data" -m immediate -w -t 30 stop >/dev/null 2>&1 || true
+    fi
+    rm -rf "$dir"
+}
+
+start_server() {
+    stop_server
+    mkdir -p "$socket"
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R postgres: "$dir"
+    fi
+    as_owner "$bindir/initdb" -D "$data" -U postgres -A trust -E UTF8 --no-locale --no-sync \
+        >"$dir/initdb.log" 2>&1 || {
+        cat "$dir/initdb.log" >&2
+        exit 1
+    }
+    cat >"$data/pg_hba.conf" <<HBA
+local all tarnwick_pw scram-sha-256
+local all postgres trust
+HBA
+    # Durability settings are off: the data is thrown away after the tests.
+    cat >>"$data/postgresql.conf" <<CONF
+listen_addresses = ''
+unix_socket_directories = '$socket'
+port = $port
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+max_connections = 200
+CONF
+    as_owner "$bindir/pg_ctl" -D "$data" -l "$dir/server.log" -w -t 60 start >/dev/null || {
+        cat "$dir/server.log" >&2
+        exit 1
+    }
+    as_owner "$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h "$socket" -p "$port" -U postgres \
+        -d postgres -c "CREATE ROLE tarnwick_pw LOGIN PASSWORD 'right-password'"
+}
+
+case "$action" in
+start) start_server ;;
+stop) stop_server ;;
+*) usage ;;
+esac

@@ -1,0 +1,148 @@
+#include "SourcesDatabase.h"
+#include "TestDatabases.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick {
+namespace {
+
+QString HourInsert(int hour) {
+    return QStringLiteral("INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
+                          "SO2_MASS_LB_HOUR) VALUES (1, 'A', '03/15/01', '%1', '1.0')")
+        .arg(hour);
+}
+
+QString HourUpdate(int hour, double mass) {
+    return QStringLiteral("UPDATE EMISSIONS SET SO2_MASS_LB_HOUR = '%2' WHERE "
+                          "(((UNIT_ID)='A') AND ((DATA_HOUR)=%1))")
+        .arg(hour)
+        .arg(mass);
+}
+
+// Fails on the engine, after parsing: QUARTERS.FACILITY_ID is NOT NULL but outside the key.
+const QString EngineRefusal = QStringLiteral(
+    "INSERT INTO QUARTERS (FACILITY_ID, UNIT_ID, DATE_OF_REPORT) VALUES ('  ', 'A', '04/30/01')");
+// Fails before the engine is asked.
+const QString UnknownColumn =
+    QStringLiteral("INSERT INTO EMISSIONS (FACILITY_ID, NO_SUCH_COLUMN) VALUES (1, 2)");
+
+class Groups : public BothEngines {
+protected:
+    void SetUp() override {
+        BothEngines::SetUp();
+        if (IsSkipped())
+            return;
+        Path = FreshDatabase();
+        Database = SourcesDatabase::Open(Path);
+    }
+
+    void TearDown() override {
+        Database.reset();
+        BothEngines::TearDown();
+    }
+
+    // Counted through another connection: only committed rows show.
+    qint64 CommittedHours() const {
+        return QueryValue(Path, "SELECT COUNT(*) FROM EMISSIONS").toLongLong();
+    }
+
+    QString Path;
+    std::unique_ptr<SourcesDatabase> Database;
+};
+
+TEST_P(Groups, StatementsShowOnlyWhenTheGroupEnds) {
+    Database->BeginGroup();
+    Database->Execute(HourInsert(1));
+    Database->Execute(HourInsert(2));
+    EXPECT_EQ(CommittedHours(), 0);
+    Database->EndGroup();
+    EXPECT_EQ(CommittedHours(), 2);
+    EXPECT_NO_THROW(Database->EndGroup()); // no group open: nothing to do
+}
+
+TEST_P(Groups, NestedGroupsCommitWithTheOutermost) {
+    Database->BeginGroup();
+    Database->BeginGroup();
+    Database->Execute(HourInsert(1));
+    Database->EndGroup();
+    EXPECT_EQ(CommittedHours(), 0);
+    Database->EndGroup();
+    EXPECT_EQ(CommittedHours(), 1);
+}
+
+TEST_P(Groups, FailureBeforeTheEngineCommitsWhatRanBefore) {
+    Database->BeginGroup();
+    Database->Execute(HourInsert(1));
+    Database->Execute(HourInsert(2));
+    EXPECT_THROW(Database->Execute(UnknownColumn), DatabaseError);
+    EXPECT_EQ(CommittedHours(), 2);
+    Database->Execute(HourInsert(3));
+    Database->EndGroup();
+    EXPECT_EQ(CommittedHours(), 3);
+}
+
+TEST_P(Groups, EngineFailureCommitsWhatRanBeforeAndTheGroupGoesOn) {
+    Database->BeginGroup();
+    Database->Execute(HourInsert(1));
+    Database->Execute(HourUpdate(1, 7.5));
+    Database->Execute(HourInsert(2));
+    try {
+        Database->Execute(EngineRefusal);
+        ADD_FAILURE() << "the NOT NULL column took a NULL";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.Message.contains(u"INSERT INTO QUARTERS")) << error.what();
+        EXPECT_FALSE(error.Message.contains(u"could not be saved")) << error.what();
+    }
+    EXPECT_EQ(CommittedHours(), 2);
+    EXPECT_DOUBLE_EQ(
+        QueryValue(Path, "SELECT SO2_MASS_LB_HOUR FROM EMISSIONS WHERE DATA_HOUR = 1").toDouble(),
+        7.5);
+    Database->Execute(HourInsert(3));
+    EXPECT_EQ(CommittedHours(), 2); // back inside a transaction
+    Database->EndGroup();
+    EXPECT_EQ(CommittedHours(), 3);
+    EXPECT_EQ(QueryValue(Path, "SELECT COUNT(*) FROM QUARTERS").toLongLong(), 0);
+}
+
+TEST_P(Groups, LongGroupKeepsEveryStatementBeforeAFailure) {
+    // More statements than one PostgreSQL checkpoint holds, updates among them.
+    constexpr int Hours = 2600;
+    Database->BeginGroup();
+    for (int hour = 0; hour < Hours; ++hour) {
+        Database->Execute(HourInsert(hour));
+        if (hour % 100 == 0)
+            Database->Execute(HourUpdate(hour, hour / 100.0));
+    }
+    EXPECT_THROW(Database->Execute(EngineRefusal), DatabaseError);
+    EXPECT_THROW(Database->Execute(EngineRefusal), DatabaseError);
+    EXPECT_EQ(CommittedHours(), Hours);
+    EXPECT_DOUBLE_EQ(QueryValue(Path, "SELECT SUM(SO2_MASS_LB_HOUR) FROM EMISSIONS").toDouble(),
+                     (Hours - 26) * 1.0 + (0 + 25) * 26 / 2.0);
+    Database->EndGroup();
+}
+
+TEST_P(Groups, StatementGroupCommitsOnTheWayOutOfAScope) {
+    try {
+        StatementGroup group(*Database);
+        Database->Execute(HourInsert(1));
+        throw std::runtime_error("reading the file failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(CommittedHours(), 1);
+}
+
+TEST_P(Groups, CloseCommitsAnOpenGroupAndLaterUseFails) {
+    Database->BeginGroup();
+    Database->Execute(HourInsert(1));
+    Database->Close();
+    EXPECT_EQ(CommittedHours(), 1);
+    EXPECT_NO_THROW(Database->Close());
+    EXPECT_NO_THROW(Database->EndGroup());
+    EXPECT_THROW(Database->Execute(HourInsert(2)), DatabaseError);
+    EXPECT_THROW(Database->BeginGroup(), DatabaseError);
+}
+
+TARNWICK_INSTANTIATE_BOTH_ENGINES(Groups);
+
+} // namespace
+} // namespace tarnwick
