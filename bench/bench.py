@@ -1,0 +1,202 @@
+#!/usr/bin/env python3
+"""Loads a generated hourly corpus with tarnwick-batch and, as the reference, with the engines'
+own shells running equivalent plain SQL, then prints throughput and peak memory of both."""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+TIME = "/usr/bin/time"
+
+VALUE_COLUMNS = [
+    "SO2_PCT_MONITOR_DATA_AVAIL", "SO2_AVG_PPM_PER_HOUR", "SO2_AVG_PPM_PER_HOUR_ADJ",
+    "NOX_AVG_PPM_PER_HOUR", "NOX_AVG_PPM_PER_HOUR_ADJ", "NOX_PCT_MONITOR_DATA_AVAIL",
+    "CO2_AVG_PCT_CONC_PER_HOUR", "CO2_PCT_MONITOR_DATA_AVAIL", "VOL_FLOW_PCT_DATA_AVAIL",
+    "VOL_FLOW_AVG_STD_3FT_PER_HOUR", "VOL_FLOW_AVG_STD_3FT_HOUR_ADJ", "SO2_MASS_LB_HOUR",
+    "SO2_MASS_LB_HOUR_ADJ", "SO2_MASS_LB_HOUR_TOTAL", "NOX_PCT_DATA_AVAILABLE",
+    "NOX_AVG_LB_PER_MMBTU", "NOX_AVG_LB_PER_MMBTU_ADJ", "NOX_OPERATING_LOAD_RANGE",
+    "CO2_MASS_TON_HOUR", "CO2_MASS_TON_HOUR_TOTAL",
+]
+
+# One line that sums up the EMISSIONS table, to check both loads stored the same rows.
+DIGEST_QUERY = (
+    "SELECT count(*), sum(FACILITY_ID), sum(DATA_HOUR), min(DATA_DATE), max(DATA_DATE), "
+    + ", ".join(f"count({c}), round(CAST(sum({c}) AS numeric), 2)" for c in VALUE_COLUMNS)
+    + " FROM EMISSIONS;")
+
+
+def run(command, log):
+    with open(log, "a") as out:
+        out.write("$ " + " ".join(command) + "\n")
+        out.flush()
+        subprocess.run(command, check=True, stdout=out, stderr=out)
+
+
+def timed(command, log):
+    """Runs a command; returns its wall time in seconds and peak resident memory in KiB."""
+    with open(log, "a") as out:
+        out.write("$ " + " ".join(command) + "\n")
+        out.flush()
+        if os.access(TIME, os.X_OK):
+            report = log + ".time"
+            start = time.perf_counter()
+            subprocess.run([TIME, "-v", "-o", report] + command, check=True, stdout=out,
+                           stderr=out)
+            seconds = time.perf_counter() - start
+            with open(report) as lines:
+                peak = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)",
+                                     lines.read()).group(1))
+            return seconds, peak
+        # Without /usr/bin/time: the kernel's high-water mark of the child, as in VmHWM.
+        start = time.perf_counter()
+        child = subprocess.Popen(command, stdout=out, stderr=out)
+        _, status, usage = os.wait4(child.pid, 0)
+        seconds = time.perf_counter() - start
+        if os.waitstatus_to_exitcode(status) != 0:
+            raise subprocess.CalledProcessError(os.waitstatus_to_exitcode(status), command)
+        return seconds, usage.ru_maxrss
+
+
+def ensure_corpus(args):
+    wanted = {"files": args.files, "units": args.units, "hours": args.hours}
+    info_path = os.path.join(args.out, "corpus.json")
+    if os.path.exists(info_path):
+        with open(info_path) as info:
+            summary = json.load(info)
+        if summary.get("params") == wanted:
+            return summary
+    shutil.rmtree(os.path.join(args.out, "dat"), ignore_errors=True)
+    print(f"generating corpus: {args.files} files x {args.units} units x {args.hours} hours",
+          file=sys.stderr)
+    subprocess.run([sys.executable, os.path.join(HERE, "generate_corpus.py"), args.out,
+                    "--files", str(args.files), "--units", str(args.units),
+                    "--hours", str(args.hours)], check=True, stdout=subprocess.DEVNULL)
+    with open(info_path) as info:
+        summary = json.load(info)
+    summary["params"] = wanted
+    with open(info_path, "w") as info:
+        json.dump(summary, info)
+    return summary
+
+
+def sqlite_digest(database):
+    return subprocess.run(["sqlite3", database, DIGEST_QUERY], check=True,
+                          capture_output=True, text=True).stdout.strip()
+
+
+def bench_sqlite(args, corpus, log):
+    dat = os.path.join(args.out, "dat") + "/"
+    results = []
+    tarnwick_db = os.path.join(args.out, "tarnwick.db")
+    reference_db = os.path.join(args.out, "reference.db")
+    for path in (tarnwick_db, reference_db):
+        for suffix in ("", "-journal", "-wal", "-shm"):
+            if os.path.exists(path + suffix):
+                os.remove(path + suffix)
+        run([args.batch, "init", path], log)
+    results.append(("SQLite", "tarnwick-batch", *timed([args.batch, "hourly", tarnwick_db, dat],
+                                                         log)))
+    reference_sql = os.path.join(args.out, "reference-sqlite.sql")
+    results.append(("SQLite", "sqlite3 (reference)",
+                    *timed(["sqlite3", "-bail", reference_db, f".read {reference_sql}"], log)))
+    same = sqlite_digest(tarnwick_db) == sqlite_digest(reference_db)
+    return results, same
+
+
+def psql(args, socket, database, *extra):
+    return ["psql", "-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", socket, "-p", str(args.pg_port),
+            "-U", "postgres", "-d", database, *extra]
+
+
+def bench_postgres(args, corpus, log):
+    server = args.pg_dir
+    script = os.path.join(ROOT, "scripts", "pg-test-server.sh")
+    run([script, "start", server, str(args.pg_port)], log)
+    socket = os.path.join(server, "socket")
+    try:
+        uris = {}
+        for name in ("tarnwick", "reference"):
+            run(psql(args, socket, "postgres", "-c", f"CREATE DATABASE {name}"), log)
+            uris[name] = (f"postgresql:///{name}?host={socket}&port={args.pg_port}"
+                          "&user=postgres")
+            run([args.batch, "init", uris[name]], log)
+        dat = os.path.join(args.out, "dat") + "/"
+        results = [("PostgreSQL", "tarnwick-batch",
+                    *timed([args.batch, "hourly", uris["tarnwick"], dat], log))]
+        reference_sql = os.path.join(args.out, "reference-postgresql.sql")
+        results.append(("PostgreSQL", "psql (reference)",
+                        *timed(psql(args, socket, "reference", "-f", reference_sql), log)))
+        digests = [subprocess.run(psql(args, socket, name, "-A", "-t", "-c", DIGEST_QUERY),
+                                  check=True, capture_output=True, text=True).stdout.strip()
+                   for name in ("tarnwick", "reference")]
+        return results, digests[0] == digests[1]
+    finally:
+        run([script, "stop", server, str(args.pg_port)], log)
+
+
+def print_table(corpus, rows):
+    megabytes = corpus["dat_bytes"] / 1e6
+    print(f"corpus: {corpus['files']} files, {corpus['records']} hourly records, "
+          f"{corpus['statements']} statements, {megabytes:.1f} MB of .DAT input")
+    header = (f"{'engine':<11} {'loader':<20} {'seconds':>8} {'records/s':>10} "
+              f"{'statements/s':>13} {'input MB/s':>11} {'peak RSS MB':>12}")
+    print(header)
+    print("-" * len(header))
+    for engine, loader, seconds, peak in rows:
+        print(f"{engine:<11} {loader:<20} {seconds:8.2f} {corpus['records'] / seconds:10.0f} "
+              f"{corpus['statements'] / seconds:13.0f} {megabytes / seconds:11.2f} "
+              f"{peak / 1024:12.1f}")
+
+
+def ratio_line(rows, engine, target):
+    seconds = {loader.split()[0]: s for e, loader, s, _ in rows if e == engine}
+    ours = seconds["tarnwick-batch"]
+    reference = next(s for loader, s in seconds.items() if loader != "tarnwick-batch")
+    ratio = reference / ours  # the same records, so the time ratio is the records/s ratio
+    goal = f" (target >= {target:.1f}: {'met' if ratio >= target else 'NOT met'})" if target else ""
+    return f"{engine}: tarnwick/reference records/s = {ratio:.2f}{goal}"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--batch", required=True, help="the tarnwick-batch executable")
+    parser.add_argument("--out", default=os.path.join(HERE, "out"))
+    parser.add_argument("--files", type=int, default=20)
+    parser.add_argument("--units", type=int, default=4)
+    parser.add_argument("--hours", type=int, default=2208)
+    parser.add_argument("--no-postgres", action="store_true")
+    parser.add_argument("--pg-dir", default="/tmp/tarnwick-bench-pg")
+    parser.add_argument("--pg-port", type=int, default=5449)
+    args = parser.parse_args()
+    args.batch = os.path.abspath(args.batch)
+    args.out = os.path.abspath(args.out)
+    os.makedirs(args.out, exist_ok=True)
+    log = os.path.join(args.out, "bench.log")
+    open(log, "w").close()
+
+    corpus = ensure_corpus(args)
+    rows, same = bench_sqlite(args, corpus, log)
+    checks = [f"SQLite: both loads stored the same EMISSIONS rows: {'yes' if same else 'NO'}"]
+    if not args.no_postgres:
+        pg_rows, pg_same = bench_postgres(args, corpus, log)
+        rows += pg_rows
+        checks.append("PostgreSQL: both loads stored the same EMISSIONS rows: "
+                      f"{'yes' if pg_same else 'NO'}")
+    print_table(corpus, rows)
+    print(ratio_line(rows, "SQLite", 2.0))
+    if not args.no_postgres:
+        print(ratio_line(rows, "PostgreSQL", None))
+    for check in checks:
+        print(check)
+    print(f"log: {log}")
+
+
+if __name__ == "__main__":
+    main()

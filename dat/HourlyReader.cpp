@@ -1,0 +1,86 @@
+#include "HourlyReader.h"
+
+#include "EmissionsWriters.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int WriterCount = 7;
+
+void ClearHourlyLists(HourlyRecordLists& lists) {
+    lists.SO2ConcRecords.clear();
+    lists.NOxConcRecords.clear();
+    lists.CO2ConcRecords.clear();
+    lists.FlowRecords.clear();
+    lists.SO2MassRecords.clear();
+    lists.NOxRateRecords.clear();
+    lists.CO2MassRecords.clear();
+}
+
+void TakeLine(const DatLine& line, ReaderState& state) {
+    const QByteArrayView type = RecordType(line.Text);
+    if (type == "100")
+        ReadFacilityRecord(line, state);
+    else if (type == "200")
+        state.SO2ConcRecords.push_back(ReadSO2ConcRecord(line));
+    else if (type == "201")
+        state.NOxConcRecords.push_back(ReadNOxConcRecord(line));
+    else if (type == "202")
+        state.CO2ConcRecords.push_back(ReadCO2ConcRecord(line));
+    else if (type == "220")
+        state.FlowRecords.push_back(ReadFlowRecord(line));
+    else if (type == "310")
+        state.SO2MassRecords.push_back(ReadSO2MassRecord(line));
+    else if (type == "320")
+        state.NOxRateRecords.push_back(ReadNOxRateRecord(line));
+    else if (type == "330")
+        state.CO2MassRecords.push_back(ReadCO2MassRecord(line));
+}
+
+// The file is closed when this returns, before the first statement runs.
+void ReadHourlyLists(const QString& path, ReaderState& state) {
+    ClearHourlyLists(state);
+    DatFileReader reader(path);
+    DatLine line;
+    while (reader.NextLine(line))
+        TakeLine(line, state);
+}
+
+void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database,
+                      RecordProgress& progress) {
+    // The last "100" line of the file counts for every row of it.
+    const qint32 facilityId = state.CurrentFacilityId;
+    int writersDone = 0;
+    const auto writerDone = [&] {
+        ++writersDone;
+        progress.SetRecordProgress(float(writersDone / double(WriterCount) * 100.0));
+    };
+
+    StatementGroup group(database);
+    WriteSO2Concentrations(state.SO2ConcRecords, facilityId, database);
+    writerDone();
+    WriteNOxConcentrations(state.NOxConcRecords, facilityId, database);
+    writerDone();
+    WriteCO2Concentrations(state.CO2ConcRecords, facilityId, database);
+    writerDone();
+    WriteVolumetricFlows(state.FlowRecords, facilityId, database);
+    writerDone();
+    WriteSO2MassEmissions(state.SO2MassRecords, facilityId, database);
+    writerDone();
+    WriteNOxEmissionRates(state.NOxRateRecords, facilityId, database);
+    writerDone();
+    WriteCO2MassEmissions(state.CO2MassRecords, facilityId, database);
+    group.Commit();
+    writerDone();
+}
+
+} // namespace
+
+void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress) {
+    ReadHourlyLists(path, state);
+    WriteHourlyLists(state, database, progress);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,218 @@
+#include "BatchDatFiles.h"
+#include "TestDatabases.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace tarnwick::test {
+namespace {
+
+struct RunResult {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+RunResult RunBatch(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(TARNWICK_BATCH_PATH), arguments);
+    RunResult result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "tarnwick-batch did not finish: " << process.errorString().toStdString();
+        return result;
+    }
+    result.ExitCode = process.exitCode();
+    result.Out = QString::fromUtf8(process.readAllStandardOutput());
+    result.Err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+const QString NoDirectoryMessage =
+    QStringLiteral("You have not specified a valid .DAT file directory.\n");
+
+class RunnerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Work.isValid());
+        Database = Work.filePath(QStringLiteral("Sources.db"));
+        ASSERT_TRUE(QDir(Work.path()).mkdir(QStringLiteral("dat")));
+        DatFolder = Work.filePath(QStringLiteral("dat")) + QLatin1Char('/');
+    }
+
+    void InitDatabase() {
+        const RunResult init = RunBatch({"init", Database});
+        ASSERT_EQ(init.ExitCode, 0) << init.Err.toStdString();
+    }
+
+    void WriteFile(const QString& name, const QByteArrayList& lines) {
+        WriteLines(DatFolder + name, lines);
+    }
+
+    qint64 Rows(const QString& sql) const { return QueryValue(Database, sql).toLongLong(); }
+
+    QTemporaryDir Work;
+    QString Database;
+    QString DatFolder;
+};
+
+TEST_F(RunnerTest, InitThenHourlyLoadsEveryFileAndReportsOnStandardOutput) {
+    InitDatabase();
+    WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 2));
+    WriteFile(QStringLiteral("b.dat"), HourlyLines(2, 1));
+
+    const RunResult run = RunBatch({"hourly", Database, DatFolder});
+
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out,
+              QStringLiteral(
+                  "Hourly emissions data has been successufully extracted from 2 .DAT files\n"));
+    // Not a terminal: one plain progress line per file.
+    EXPECT_EQ(run.Err, QStringLiteral("Processing .DAT file 1 of 2: a.DAT\n"
+                                      "Processing .DAT file 2 of 2: b.dat\n"));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 1")), 2);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 2")), 1);
+}
+
+TEST_F(RunnerTest, CountsPrintsTheFiveTablesWithTheWindowsCaptions) {
+    InitDatabase();
+    WriteFile(QStringLiteral("a.DAT"), QuarterlyLines(1) + HourlyLines(1, 3));
+    ASSERT_EQ(RunBatch({"quarterly", Database, DatFolder}).ExitCode, 0);
+    ASSERT_EQ(RunBatch({"hourly", Database, DatFolder}).ExitCode, 0);
+
+    const RunResult counts = RunBatch({"counts", Database});
+
+    EXPECT_EQ(counts.ExitCode, 0) << counts.Err.toStdString();
+    EXPECT_EQ(counts.Out, QStringLiteral("Facilities records: 1\n"
+                                         "Unit records: 1\n"
+                                         "Fuel records: 1\n"
+                                         "Quarterly Records: 1\n"
+                                         "Hourly Records: 3\n"));
+    EXPECT_EQ(counts.Err, QString());
+}
+
+TEST_F(RunnerTest, FolderWithoutDatFilesPrintsTheMessageAndFails) {
+    InitDatabase();
+    WriteFile(QStringLiteral("notes.txt"), {"not a report"});
+
+    for (const char* command : {"hourly", "quarterly"}) {
+        const RunResult run = RunBatch({command, Database, DatFolder});
+        EXPECT_NE(run.ExitCode, 0) << command;
+        EXPECT_EQ(run.Err, NoDirectoryMessage) << command;
+        EXPECT_EQ(run.Out, QString()) << command;
+    }
+}
+
+TEST_F(RunnerTest, FolderIsUsedAsAPlainPrefix) {
+    InitDatabase();
+    WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 1));
+    QString withoutSeparator = DatFolder;
+    withoutSeparator.chop(1);
+
+    const RunResult run = RunBatch({"hourly", Database, withoutSeparator});
+
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, NoDirectoryMessage);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS")), 0);
+}
+
+TEST_F(RunnerTest, DatabaseThatCannotBeOpenedFailsNamingIt) {
+    WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 1));
+    const QString missing = Work.filePath(QStringLiteral("no such folder/Sources.db"));
+
+    for (const QStringList& arguments :
+         {QStringList{"hourly", missing, DatFolder}, QStringList{"quarterly", missing, DatFolder},
+          QStringList{"counts", missing}}) {
+        const RunResult run = RunBatch(arguments);
+        EXPECT_EQ(run.ExitCode, 1) << arguments.first().toStdString();
+        EXPECT_TRUE(run.Err.contains(missing)) << run.Err.toStdString();
+        EXPECT_EQ(run.Out, QString());
+    }
+}
+
+TEST_F(RunnerTest, InitRefusesAnExistingSourcesDatabase) {
+    InitDatabase();
+    const RunResult again = RunBatch({"init", Database});
+    EXPECT_EQ(again.ExitCode, 1);
+    EXPECT_TRUE(again.Err.contains(Database)) << again.Err.toStdString();
+}
+
+TEST_F(RunnerTest, QuarterlyWithAFailingFileWarnsAndFails) {
+    InitDatabase();
+    WriteFile(QStringLiteral("a.DAT"), QuarterlyLines(1));
+    WriteFile(QStringLiteral("b.DAT"), UnreadableQuarterlyLines(2));
+    WriteFile(QStringLiteral("c.DAT"), QuarterlyLines(3));
+
+    const RunResult run = RunBatch({"quarterly", Database, DatFolder});
+
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, QString());
+    EXPECT_TRUE(run.Err.contains(
+        QStringLiteral("Header information has been successufully extracted from 2 .DAT files")))
+        << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains(DatFolder + QStringLiteral("b.DAT: Line 1")))
+        << run.Err.toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM FACILITIES")), 2);
+}
+
+TEST_F(RunnerTest, HourlyFailureFailsWithTheCriticalMessage) {
+    InitDatabase();
+    WriteFile(QStringLiteral("a.DAT"),
+              {FacilityLine(FacilityId(1)),
+               NOxConcLine("1", "010315", "  ", "  45.2", "  45.0", "100.0")});
+
+    const RunResult run = RunBatch({"hourly", Database, DatFolder});
+
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, QString());
+    EXPECT_TRUE(run.Err.contains(DatFolder + QStringLiteral("a.DAT"))) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Line 2"))) << run.Err.toStdString();
+}
+
+TEST(RunnerUsageTest, HelpDescribesEveryCommandAndTheExitStatuses) {
+    const RunResult help = RunBatch({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    for (const char* word : {"hourly DB FOLDER", "quarterly DB FOLDER", "init DB", "counts DB",
+                             "postgresql://", "Exit status", "ending in '/'"})
+        EXPECT_TRUE(help.Out.contains(QLatin1String(word))) << word;
+
+    const RunResult version = RunBatch({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out.trimmed(), QStringLiteral("tarnwick-batch 1.1.0"));
+}
+
+TEST(RunnerUsageTest, UsageErrorsExitWithTwo) {
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"extract", "x.db"}, QStringList{"hourly", "x.db"},
+          QStringList{"counts", "x.db", "extra"}, QStringList{"--no-such-option"}}) {
+        const RunResult run = RunBatch(arguments);
+        EXPECT_EQ(run.ExitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("--help"))) << run.Err.toStdString();
+    }
+}
+
+TEST(RunnerPostgresTest, HourlyThroughAConnectionFile) {
+    TARNWICK_REQUIRE_POSTGRES();
+    const QString uri = ScratchPostgresDatabase();
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString connectionFile = work.filePath(QStringLiteral("sources.conn"));
+    {
+        QFile file(connectionFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("\n" + uri.toUtf8() + "\n");
+    }
+    WriteLines(work.filePath(QStringLiteral("a.DAT")), HourlyLines(5, 2));
+
+    const RunResult run = RunBatch({"hourly", connectionFile, work.path() + QLatin1Char('/')});
+    const RunResult counts = RunBatch({"counts", uri});
+    DropPostgresDatabase(uri);
+
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(counts.Out.endsWith(QStringLiteral("Hourly Records: 2\n")))
+        << counts.Out.toStdString();
+}
+
+} // namespace
+} // namespace tarnwick::test
