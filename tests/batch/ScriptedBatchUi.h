@@ -51,8 +51,12 @@ public:
             ADD_FAILURE() << "unexpected question: " << prompt.toStdString();
             return std::nullopt;
         }
-        std::optional<QString> answer = Answers.front();
+        // Moved out whole: GCC 12 warns falsely about a copied optional<QString>.
+        const bool cancelled = !Answers.front().has_value();
+        QString answer = cancelled ? QString() : *Answers.front();
         Answers.pop_front();
+        if (cancelled)
+            return std::nullopt;
         return answer;
     }
     void SetFolderCaption(const QString& folder) override {
