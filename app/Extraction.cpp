@@ -63,6 +63,11 @@ QString FailureReason(const std::exception& error) {
     return QString::fromLocal8Bit(error.what());
 }
 
+// The start both batches share: list the folder's ".DAT" files.
+int ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
+    return ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory);
+}
+
 } // namespace
 
 int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirectory& directory) {
@@ -97,7 +102,7 @@ void LocateDatFiles(RunState& state, BatchUi& ui) {
 
 BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const int n = ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory);
+    const int n = ListBatchFiles(state, ui, directory);
     if (n == NoDatFiles)
         return outcome;
     outcome.FilesListed = n;
@@ -139,7 +144,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
 
 BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const int n = ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory);
+    const int n = ListBatchFiles(state, ui, directory);
     if (n == NoDatFiles)
         return outcome;
     outcome.FilesListed = n;

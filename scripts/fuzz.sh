@@ -24,7 +24,7 @@ for entry in "${targets[@]}"; do
             { echo "$target: a regression input fails again"; status=1; }
     fi
     echo "== $target for ${seconds}s"
-    if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    if ! "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
             -artifact_prefix="$build/$corpus-" -print_final_stats=1 "$work" "${seeds[@]}" \
             2>"$build/$corpus.log"; then
         echo "$target found a fault; see $build/$corpus.log and $build/$corpus-*"

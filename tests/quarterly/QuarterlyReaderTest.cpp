@@ -27,7 +27,7 @@ protected:
 
     ScratchDatFiles Files;
     RecordingDatabase Database;
-    RecordedProgress Progress;
+    RecordingProgress Progress;
     ReaderState State;
 };
 
@@ -245,7 +245,7 @@ TEST_F(QuarterlyReaderTest, UnreadableLineEndsTheFileAndClosesIt) {
 
 TEST_F(QuarterlyReaderTest, RefusedStatementStopsTheFollowingWriters) {
     const QString path = Files.Write("REFUSED.DAT", AllRecordTypes());
-    Database.FailingStatement = 2;
+    Database.RefuseAt = 1;
     const qsizetype openBefore = OpenFileCount();
     EXPECT_THROW(ExtractQuarterlyFile(path, State, Database, Progress), DatabaseError);
     ASSERT_EQ(Database.Statements.size(), 1);

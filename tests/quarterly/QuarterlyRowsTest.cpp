@@ -36,7 +36,7 @@ protected:
     QString DatabasePath;
     std::unique_ptr<SourcesDatabase> Database;
     ScratchDatFiles Files;
-    RecordedProgress Progress;
+    RecordingProgress Progress;
     ReaderState State;
 };
 

@@ -16,7 +16,7 @@ protected:
         const QDir samples(qEnvironmentVariable("TARNWICK_SAMPLES"));
         const auto database = SourcesDatabase::Open(DatabasePath);
         ReaderState state;
-        RecordedProgress progress;
+        RecordingProgress progress;
         for (const char* name : {"000101.DAT", "000202.DAT", "000303.DAT"}) {
             ExtractQuarterlyFile(samples.filePath(name), state, *database, progress);
             HourlyRecordsPerFile.append(state.CO2ConcRecords.size());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "DatTestFiles.h"
 #include "HourlyRecords.h"
+#include "RecordingDatabase.h"
 #include "SourcesDatabase.h"
 
 #include <QByteArray>
@@ -19,13 +21,8 @@ namespace tarnwick {
 inline QByteArray DatRecord(const char* type,
                             std::initializer_list<std::pair<int, const char*>> fields = {}) {
     QByteArray line(type);
-    for (const auto& [column, text] : fields) {
-        const QByteArray value(text);
-        const qsizetype end = column - 1 + value.size();
-        if (line.size() < end)
-            line.append(QByteArray(end - line.size(), ' '));
-        line.replace(column - 1, value.size(), value);
-    }
+    for (const auto& [column, text] : fields)
+        test::PlaceAt(line, column, QByteArray(text));
     return line;
 }
 
@@ -139,29 +136,8 @@ private:
 };
 
 // Keeps the statements it is given instead of running them; refuses the n-th when told to.
-class RecordingDatabase : public SourcesDatabase {
-public:
-    QStringList Statements;
-    int FailingStatement = 0; // 1-based; 0 = none fails
-
-    QString Path() const override { return QStringLiteral("recording"); }
-    DatabaseEngine Engine() const override { return DatabaseEngine::SQLite; }
-    void Execute(const QString& statement) override {
-        if (Statements.size() + 1 == FailingStatement)
-            throw DatabaseError(QStringLiteral("refused: ") + statement);
-        Statements.append(statement);
-    }
-    QVariant ReadField(const QString&, const QString&) override { return {}; }
-    void BeginGroup() override {}
-    void EndGroup() override {}
-    void Close() noexcept override {}
-};
-
-class RecordedProgress : public RecordProgress {
-public:
-    std::vector<float> Values;
-    void SetRecordProgress(float value) override { Values.push_back(value); }
-};
+using test::RecordingDatabase;
+using test::RecordingProgress;
 
 // Open file descriptors of this process, to see that a reader let go of its file.
 inline qsizetype OpenFileCount() {

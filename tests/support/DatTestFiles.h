@@ -24,14 +24,17 @@ struct At {
 
 // A ".DAT" line with each value placed at its column and blanks in between, so tests name
 // columns instead of counting blanks.
+inline void PlaceAt(QByteArray& line, int column, const QByteArray& text) {
+    const qsizetype start = column - 1;
+    if (line.size() < start + text.size())
+        line.resize(start + text.size(), ' ');
+    line.replace(start, text.size(), text);
+}
+
 inline QByteArray DatLineOf(std::initializer_list<At> fields) {
     QByteArray line;
-    for (const At& field : fields) {
-        const qsizetype start = field.Column - 1;
-        if (line.size() < start + field.Text.size())
-            line.resize(start + field.Text.size(), ' ');
-        line.replace(start, field.Text.size(), field.Text);
-    }
+    for (const At& field : fields)
+        PlaceAt(line, field.Column, field.Text);
     return line;
 }
 
