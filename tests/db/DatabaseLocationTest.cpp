@@ -120,7 +120,7 @@ TEST_F(DatabaseFiles, AccessFilesAreNamedAsSuch) {
 
 TEST_F(DatabaseFiles, OtherFilesAreRefusedByName) {
     const QString text = Write("notes.txt", "first line\npostgresql://h/db\n");
-    const QString binary = Write("blob.bin", QByteArray("\0\1\2postgresql://h/db", 22));
+    const QString binary = Write("blob.bin", QByteArray("\0\1\2postgresql://h/db", 20));
     for (const QString& path : {text, binary}) {
         const QString message = ErrorMessageOf([&] { LocateDatabase(path); });
         EXPECT_TRUE(message.contains(path)) << message.toStdString();
