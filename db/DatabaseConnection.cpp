@@ -101,10 +101,13 @@ void DatabaseConnection::Close() noexcept {
 }
 
 QString EngineText(const QSqlError& error) {
-    // One line, ending as a sentence: engines spread details over lines of their own.
-    QString text = error.databaseText().simplified();
-    if (text.isEmpty())
-        text = error.text().simplified();
+    const QString text = error.databaseText().trimmed();
+    return EngineSentence(text.isEmpty() ? error.text() : text);
+}
+
+QString EngineSentence(const QString& message) {
+    // Engines spread details over lines of their own.
+    QString text = message.simplified();
     if (!text.isEmpty() && !text.endsWith(u'.'))
         text += u'.';
     return text;

@@ -35,6 +35,9 @@ private:
 // The engine's own words for an error, without Qt's additions.
 QString EngineText(const QSqlError& error);
 
+// An engine's message as one line ending as a sentence.
+QString EngineSentence(const QString& message);
+
 // Engine text with any trace of a password taken out.
 QString WithoutPassword(QString text, const QString& password);
 

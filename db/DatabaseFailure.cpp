@@ -14,21 +14,7 @@ constexpr int SqliteConstraint = 19;
 FailureKind ClassifySqlite(const QString& code) {
     bool ok = false;
     const int extended = code.toInt(&ok);
-    if (!ok)
-        return FailureKind::Other;
-    switch (extended & 0xff) {
-    case SqliteBusy:
-    case SqliteLocked:
-        return FailureKind::Locked;
-    case SqliteReadOnly:
-        return FailureKind::ReadOnly;
-    case SqliteFull:
-        return FailureKind::DiskFull;
-    case SqliteConstraint:
-        return FailureKind::Constraint;
-    default:
-        return FailureKind::Other;
-    }
+    return ok ? ClassifySqliteCode(extended) : FailureKind::Other;
 }
 
 FailureKind ClassifyPostgres(const QString& sqlState, bool connectionOpen) {
@@ -51,6 +37,22 @@ FailureKind ClassifyPostgres(const QString& sqlState, bool connectionOpen) {
 }
 
 } // namespace
+
+FailureKind ClassifySqliteCode(int resultCode) {
+    switch (resultCode & 0xff) {
+    case SqliteBusy:
+    case SqliteLocked:
+        return FailureKind::Locked;
+    case SqliteReadOnly:
+        return FailureKind::ReadOnly;
+    case SqliteFull:
+        return FailureKind::DiskFull;
+    case SqliteConstraint:
+        return FailureKind::Constraint;
+    default:
+        return FailureKind::Other;
+    }
+}
 
 FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool connectionOpen) {
     const QString code = error.nativeErrorCode();

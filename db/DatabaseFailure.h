@@ -20,6 +20,9 @@ enum class FailureKind {
 // `connectionOpen` tells a PostgreSQL error without SQLSTATE from a lost connection.
 FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool connectionOpen);
 
+// The same for a SQLite result code, primary or extended.
+FailureKind ClassifySqliteCode(int resultCode);
+
 // A failure the engine reported, told apart from faults found before the engine was asked:
 // on PostgreSQL only the former abort the open transaction.
 class EngineFailure : public DatabaseError {

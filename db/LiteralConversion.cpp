@@ -1,7 +1,9 @@
 #include "LiteralConversion.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace tarnwick {
@@ -45,6 +47,40 @@ std::optional<int> ReadSmallNumber(QStringView text, qsizetype maxDigits) {
     return value;
 }
 
+// [+-]digits[.digits] with 15 digits at most. The digits as an integer and the power of ten are
+// then both exact doubles, so the one division rounds correctly, just as from_chars does; the
+// common case skips from_chars and its copy.
+std::optional<double> ReadPlainDecimal(QStringView text) {
+    constexpr int MaxDigits = 15;
+    constexpr std::array<double, MaxDigits + 1> PowersOfTen = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype position = 0;
+    const bool negative = !text.isEmpty() && text.front() == u'-';
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+'))
+        ++position;
+    std::uint64_t digitsValue = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    for (; position < text.size(); ++position) {
+        const QChar c = text[position];
+        if (IsDigit(c)) {
+            if (++digits > MaxDigits)
+                return std::nullopt;
+            digitsValue = digitsValue * 10 + (c.unicode() - u'0');
+            fractionDigits += inFraction;
+        } else if (c == u'.' && !inFraction) {
+            inFraction = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const double value = static_cast<double>(digitsValue) / PowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
 std::optional<int> ReadYear(QStringView text) {
     if (text.size() == 4)
         return ReadSmallNumber(text, 4);
@@ -68,46 +104,66 @@ QVariant NullOf(ColumnType type) {
     return {};
 }
 
+ColumnValue NullValue(ColumnType type) {
+    ColumnValue value;
+    value.Type = type;
+    return value;
+}
+
 [[noreturn]] void ThrowOutOfRange(QStringView text, QStringView column) {
     throw DatabaseError(QStringLiteral("The value '%1' is out of range for the column %2.")
                             .arg(text.toString(), column.toString()));
 }
 
-QVariant ToInteger(QStringView text, QStringView column) {
+ColumnValue ToInteger(QStringView text, QStringView column) {
+    ColumnValue value = NullValue(ColumnType::Integer);
     const NumberReading number = ReadNumber(text);
     if (number.Result == NumberReading::Status::NotANumber)
-        return NullOf(ColumnType::Integer);
+        return value;
     const double rounded = RoundHalfToEven(number.Value);
     // INTEGER is 32 bits in PostgreSQL; SQLite keeps the same range so both agree.
     if (number.Result == NumberReading::Status::OutOfRange ||
         rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
         ThrowOutOfRange(text, column);
-    return QVariant(static_cast<int>(rounded));
+    value.ValueKind = ColumnValue::Kind::Integer;
+    value.Integer = static_cast<int>(rounded);
+    return value;
 }
 
-QVariant ToReal(QStringView text, QStringView column) {
+ColumnValue ToReal(QStringView text, QStringView column) {
+    ColumnValue value = NullValue(ColumnType::Real);
     const NumberReading number = ReadNumber(text);
     switch (number.Result) {
     case NumberReading::Status::NotANumber:
-        return NullOf(ColumnType::Real);
+        return value;
     case NumberReading::Status::OutOfRange:
         ThrowOutOfRange(text, column);
     case NumberReading::Status::Number:
         break;
     }
-    return QVariant(number.Value);
+    value.ValueKind = ColumnValue::Kind::Real;
+    value.Real = number.Value;
+    return value;
 }
 
-QVariant ToDate(QStringView text) {
-    const std::optional<QDate> date = ReadUsDate(text);
-    return date ? QVariant(*date) : NullOf(ColumnType::Date);
+ColumnValue ToDate(std::optional<QDate> date) {
+    ColumnValue value = NullValue(ColumnType::Date);
+    if (date) {
+        value.ValueKind = ColumnValue::Kind::Date;
+        value.Date = *date;
+    }
+    return value;
 }
 
-QVariant ToText(const SqlLiteral& literal) {
-    if (!literal.HasDoubledQuotes)
-        return QVariant(WithoutTrailingBlanks(literal.Text).toString());
-    const QString text = literal.TextValue();
-    return QVariant(WithoutTrailingBlanks(text).toString());
+// Trailing blanks go before the doubled quotes are made single: the result is the same, as a
+// quote is no blank, and the text stays a view.
+ColumnValue ToText(const SqlLiteral& literal) {
+    ColumnValue value = NullValue(ColumnType::Text);
+    value.ValueKind = ColumnValue::Kind::Text;
+    value.Text = literal;
+    value.Text.Kind = LiteralKind::Text;
+    value.Text.Text = WithoutTrailingBlanks(literal.Text);
+    return value;
 }
 
 } // namespace
@@ -140,6 +196,8 @@ bool IsNumberText(QStringView text) {
 
 NumberReading ReadNumber(QStringView text) {
     QStringView number = Trimmed(text);
+    if (const std::optional<double> plain = ReadPlainDecimal(number))
+        return {NumberReading::Status::Number, *plain};
     // Longer texts are no numbers the files hold; the bound keeps the copy on the stack.
     constexpr qsizetype MaxLength = 64;
     if (number.size() > MaxLength || !IsNumberText(number))
@@ -159,20 +217,25 @@ NumberReading ReadNumber(QStringView text) {
 }
 
 std::optional<QDate> ReadUsDate(QStringView text) {
-    const qsizetype firstSlash = text.indexOf(u'/');
-    const qsizetype secondSlash = firstSlash < 0 ? -1 : text.indexOf(u'/', firstSlash + 1);
-    if (secondSlash < 0 || text.indexOf(u'/', secondSlash + 1) >= 0)
+    std::array<qsizetype, 2> slashes{};
+    std::size_t slashCount = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'/')
+            continue;
+        if (slashCount == slashes.size())
+            return std::nullopt;
+        slashes[slashCount++] = i;
+    }
+    if (slashCount != slashes.size())
         return std::nullopt;
+    const auto [firstSlash, secondSlash] = slashes;
     const std::optional<int> month = ReadSmallNumber(Trimmed(text.first(firstSlash)), 2);
     const std::optional<int> day =
         ReadSmallNumber(Trimmed(text.sliced(firstSlash + 1, secondSlash - firstSlash - 1)), 2);
     const std::optional<int> year = ReadYear(Trimmed(text.sliced(secondSlash + 1)));
-    if (!month || !day || !year)
+    if (!month || !day || !year || !QDate::isValid(*year, *month, *day))
         return std::nullopt;
-    const QDate date(*year, *month, *day);
-    if (!date.isValid())
-        return std::nullopt;
-    return date;
+    return QDate(*year, *month, *day);
 }
 
 double RoundHalfToEven(double value) {
@@ -189,13 +252,13 @@ QStringView WithoutTrailingBlanks(QStringView text) {
     return text.first(end);
 }
 
-QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView column) {
+ColumnValue ConvertLiteralValue(const SqlLiteral& literal, ColumnType type, QStringView column) {
     if (literal.Kind == LiteralKind::Date) {
         if (type != ColumnType::Date)
             throw DatabaseError(
                 QStringLiteral("The date #%1# is given for the column %2, which holds no dates.")
                     .arg(literal.Text.toString(), column.toString()));
-        return QVariant(literal.Date);
+        return ToDate(literal.Date);
     }
     switch (type) {
     case ColumnType::Text:
@@ -205,9 +268,29 @@ QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView 
     case ColumnType::Real:
         return ToReal(literal.Text, column);
     case ColumnType::Date:
-        return ToDate(literal.Text);
+        return ToDate(ReadUsDate(literal.Text));
     }
-    return {};
+    return NullValue(type);
+}
+
+QVariant ToVariant(const ColumnValue& value) {
+    switch (value.ValueKind) {
+    case ColumnValue::Kind::Null:
+        break;
+    case ColumnValue::Kind::Integer:
+        return QVariant(value.Integer);
+    case ColumnValue::Kind::Real:
+        return QVariant(value.Real);
+    case ColumnValue::Kind::Text:
+        return QVariant(value.Text.TextValue());
+    case ColumnValue::Kind::Date:
+        return QVariant(value.Date);
+    }
+    return NullOf(value.Type);
+}
+
+QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView column) {
+    return ToVariant(ConvertLiteralValue(literal, type, column));
 }
 
 } // namespace tarnwick

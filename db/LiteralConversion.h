@@ -35,9 +35,29 @@ double RoundHalfToEven(double value);
 // Drops trailing blanks: SQL compares text as if padded with blanks, so they carry nothing.
 QStringView WithoutTrailingBlanks(QStringView text);
 
-// Converts a literal to the value stored in a column of `type`: a QString, an int, a double,
-// a QDate, or a null of that type when the text is blank or unreadable. Throws DatabaseError
-// for a value no column of that type can hold.
+// A literal converted for its column. Text stays a view into the statement, so converting
+// copies nothing.
+struct ColumnValue {
+    enum class Kind { Null, Integer, Real, Text, Date };
+    Kind ValueKind = Kind::Null;
+    ColumnType Type = ColumnType::Text; // of the column, which a typed null needs
+    int Integer = 0;
+    double Real = 0;
+    QDate Date;
+    SqlLiteral Text; // without trailing blanks; its doubled quotes are still doubled
+
+    bool IsNull() const { return ValueKind == Kind::Null; }
+};
+
+// Converts a literal to the value stored in a column of `type`: text, an integer, a real, a
+// date, or a null when the text is blank or unreadable. Throws DatabaseError for a value no
+// column of that type can hold.
+ColumnValue ConvertLiteralValue(const SqlLiteral& literal, ColumnType type, QStringView column);
+
+// The value as Qt binds it: a QString, an int, a double, a QDate or a null of the column's type.
+QVariant ToVariant(const ColumnValue& value);
+
+// ConvertLiteralValue as a QVariant.
 QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView column);
 
 } // namespace tarnwick

@@ -1,6 +1,8 @@
 #include "SqlSourcesDatabase.h"
 
 #include "LiteralConversion.h"
+#include "QtPreparedStatement.h"
+#include "SqlitePreparedStatement.h"
 
 #include <QSet>
 
@@ -27,27 +29,22 @@ QString Quoted(const QString& name) {
     return u'"' + quoted + u'"';
 }
 
-QString JoinedColumns(const std::vector<const ColumnInfo*>& columns, std::size_t first,
-                      std::size_t count, QStringView format, QStringView separator) {
+QString JoinedColumns(const QStringList& names, qsizetype first, qsizetype count,
+                      QStringView format, QStringView separator) {
     QStringList parts;
-    for (std::size_t i = first; i < first + count; ++i)
-        parts << format.toString().arg(Quoted(columns[i]->Name));
+    for (qsizetype i = first; i < first + count; ++i)
+        parts << format.toString().arg(Quoted(names[i]));
     return parts.join(separator);
-}
-
-void AppendShapeKey(QString& key, const std::vector<ColumnLiteral>& items) {
-    for (const ColumnLiteral& item : items) {
-        key.append(u',');
-        key.append(item.Column);
-    }
 }
 
 } // namespace
 
 SqlSourcesDatabase::SqlSourcesDatabase(const DatabaseLocation& location)
     : Connection(location), Catalog(Connection.Database(), location.Engine) {
-    if (location.Engine == DatabaseEngine::SQLite)
+    if (location.Engine == DatabaseEngine::SQLite) {
         ApplySqliteSettings();
+        SqliteConnection = SqliteHandle(Connection.Database());
+    }
 }
 
 SqlSourcesDatabase::~SqlSourcesDatabase() {
@@ -113,8 +110,8 @@ bool SqlSourcesDatabase::Run(const QString& text) {
     PreparedShape& shape = ShapeFor(Parsed, text);
     if (!Bind(shape, Parsed, text))
         return false;
-    if (!shape.Query.exec())
-        ThrowEngineFailure(shape.Query.lastError(), text);
+    if (!shape.Statement->Run())
+        ThrowEngineFailure(shape.Statement->Fault(), text);
     return true;
 }
 
@@ -127,10 +124,9 @@ qint64 SqlSourcesDatabase::Count(const QString& query, const QString& field) {
                               .arg(field, Parsed.CountAlias.toString()),
                           query);
     PreparedShape& shape = ShapeFor(Parsed, query);
-    if (!shape.Query.exec() || !shape.Query.next())
-        ThrowEngineFailure(shape.Query.lastError(), query);
-    const qint64 count = shape.Query.value(0).toLongLong();
-    shape.Query.finish();
+    qint64 count = 0;
+    if (!shape.Statement->ReadCount(count))
+        ThrowEngineFailure(shape.Statement->Fault(), query);
     return count;
 }
 
@@ -138,19 +134,15 @@ qint64 SqlSourcesDatabase::Count(const QString& query, const QString& field) {
 
 SqlSourcesDatabase::PreparedShape& SqlSourcesDatabase::ShapeFor(const SqlStatement& statement,
                                                                 const QString& text) {
-    ShapeKey.resize(0);
-    ShapeKey.append(QChar(u'0' + static_cast<int>(statement.Kind)));
-    ShapeKey.append(statement.Table);
-    AppendShapeKey(ShapeKey, statement.Values);
-    ShapeKey.append(u'|');
-    AppendShapeKey(ShapeKey, statement.Conditions);
-    if (const auto found = Shapes.constFind(ShapeKey); found != Shapes.constEnd())
-        return **found;
-    std::shared_ptr<PreparedShape> shape = Prepare(statement, text);
+    const std::size_t hash = StatementShape::QuickHash(statement);
+    for (const std::unique_ptr<PreparedShape>& shape : Shapes)
+        if (shape->Shape.Hash() == hash && shape->Shape.Matches(statement))
+            return *shape;
+    std::unique_ptr<PreparedShape> shape = Prepare(statement, text);
     if (Shapes.size() >= MaxPreparedShapes)
         Shapes.clear();
-    Shapes.insert(ShapeKey, shape);
-    return *shape;
+    Shapes.push_back(std::move(shape));
+    return *Shapes.back();
 }
 
 const TableInfo& SqlSourcesDatabase::TableFor(const SqlStatement& statement, const QString& text) {
@@ -162,10 +154,10 @@ const TableInfo& SqlSourcesDatabase::TableFor(const SqlStatement& statement, con
     return *table;
 }
 
-std::shared_ptr<SqlSourcesDatabase::PreparedShape>
+std::unique_ptr<SqlSourcesDatabase::PreparedShape>
 SqlSourcesDatabase::Prepare(const SqlStatement& statement, const QString& text) {
     const TableInfo& table = TableFor(statement, text);
-    auto shape = std::make_shared<PreparedShape>(Connection.Database());
+    auto shape = std::make_unique<PreparedShape>(statement);
     QSet<const ColumnInfo*> assigned;
     const auto addColumn = [&](QStringView name, bool assigning) {
         const ColumnInfo* column = table.FindColumn(name);
@@ -178,9 +170,8 @@ SqlSourcesDatabase::Prepare(const SqlStatement& statement, const QString& text) 
                               text);
         if (assigning)
             assigned.insert(column);
-        shape->Columns.push_back(column);
-        shape->SkipWhenNull.push_back(statement.Kind == StatementKind::Insert &&
-                                      column->PrimaryKey);
+        shape->Columns.push_back(
+            {column, statement.Kind == StatementKind::Insert && column->PrimaryKey});
     };
     for (const ColumnLiteral& item : statement.Values)
         addColumn(item.Column, true);
@@ -190,26 +181,36 @@ SqlSourcesDatabase::Prepare(const SqlStatement& statement, const QString& text) 
         for (const ColumnInfo& column : table.Columns)
             if (column.PrimaryKey && !assigned.contains(&column))
                 shape->AlwaysSkipped = true;
-    shape->Query.setForwardOnly(true);
-    if (!shape->Query.prepare(BuildSql(statement, table, shape->Columns)))
-        ThrowEngineFailure(shape->Query.lastError(), text);
+    shape->Statement = NewStatement();
+    if (!shape->Statement->Prepare(BuildSql(statement, table, shape->Columns)))
+        ThrowEngineFailure(shape->Statement->Fault(), text);
     return shape;
 }
 
+std::unique_ptr<PreparedStatement> SqlSourcesDatabase::NewStatement() {
+    if (SqliteConnection)
+        return std::make_unique<SqlitePreparedStatement>(SqliteConnection);
+    return std::make_unique<QtPreparedStatement>(Connection.Database(), Engine());
+}
+
 QString SqlSourcesDatabase::BuildSql(const SqlStatement& statement, const TableInfo& table,
-                                     const std::vector<const ColumnInfo*>& columns) const {
-    const std::size_t values = statement.Values.size();
+                                     const std::vector<BoundColumn>& columns) const {
+    QStringList names;
+    for (const BoundColumn& bound : columns)
+        names << bound.Column->Name;
+    const qsizetype values = qsizetype(statement.Values.size());
+    const qsizetype conditions = qsizetype(statement.Conditions.size());
     switch (statement.Kind) {
     case StatementKind::Insert:
         // ON CONFLICT DO NOTHING skips only rows a PRIMARY KEY or UNIQUE constraint refuses;
         // every other failure still surfaces.
         return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
-            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1", u", "),
+            .arg(Quoted(table.Name), JoinedColumns(names, 0, values, u"%1", u", "),
                  QStringList(values, QStringLiteral("?")).join(u", "));
     case StatementKind::Update:
         return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1 = ?", u", "),
-                 JoinedColumns(columns, values, statement.Conditions.size(), u"%1 = ?", u" AND "));
+            .arg(Quoted(table.Name), JoinedColumns(names, 0, values, u"%1 = ?", u", "),
+                 JoinedColumns(names, values, conditions, u"%1 = ?", u" AND "));
     case StatementKind::Count:
         return QStringLiteral("SELECT COUNT(*) FROM %1").arg(Quoted(table.Name));
     }
@@ -224,11 +225,12 @@ bool SqlSourcesDatabase::Bind(PreparedShape& shape, const SqlStatement& statemen
     try {
         for (const auto* items : {&statement.Values, &statement.Conditions}) {
             for (const ColumnLiteral& item : *items) {
-                const ColumnInfo& column = *shape.Columns[index];
-                QVariant value = ConvertLiteral(item.Value, column.Type, column.Name);
-                if (shape.SkipWhenNull[index] && value.isNull())
+                const BoundColumn& bound = shape.Columns[index];
+                const ColumnValue value =
+                    ConvertLiteralValue(item.Value, bound.Column->Type, bound.Column->Name);
+                if (bound.SkipWhenNull && value.IsNull())
                     return false;
-                shape.Query.bindValue(index, std::move(value));
+                shape.Statement->Bind(index, value);
                 ++index;
             }
         }
@@ -240,22 +242,25 @@ bool SqlSourcesDatabase::Bind(PreparedShape& shape, const SqlStatement& statemen
 
 // --- failures and groups
 
-void SqlSourcesDatabase::ThrowEngineFailure(const QSqlError& error, const QString& text) {
-    const FailureKind kind = ClassifyFailure(Engine(), error, Connection.Database().isOpen());
+EngineFault SqlSourcesDatabase::FaultOf(const QSqlError& error) {
+    return {ClassifyFailure(Engine(), error, Connection.Database().isOpen()), EngineText(error)};
+}
+
+void SqlSourcesDatabase::ThrowEngineFailure(const EngineFault& fault, const QString& text) {
     QString message =
         QStringLiteral("The database %1 refused a statement: %2")
             .arg(Connection.Location().Describe(),
-                 WithoutPassword(EngineText(error), Connection.Location().Postgres.Password));
-    if (const QString explanation = FailureExplanation(kind); !explanation.isEmpty())
+                 WithoutPassword(fault.Text, Connection.Location().Postgres.Password));
+    if (const QString explanation = FailureExplanation(fault.Kind); !explanation.isEmpty())
         message += u' ' + explanation;
     throw EngineFailure(QStringLiteral("%1 Statement: %2").arg(message, StatementExcerpt(text)),
-                        kind);
+                        fault.Kind);
 }
 
 void SqlSourcesDatabase::RunCommand(const QString& command) {
     const QSqlError error = Connection.Run(command);
     if (error.isValid())
-        ThrowEngineFailure(error, command);
+        ThrowEngineFailure(FaultOf(error), command);
 }
 
 void SqlSourcesDatabase::BeginGroup() {

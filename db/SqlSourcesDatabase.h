@@ -2,18 +2,21 @@
 
 #include "DatabaseConnection.h"
 #include "DatabaseFailure.h"
+#include "PreparedStatement.h"
 #include "SqlStatement.h"
+#include "StatementShape.h"
 #include "TableCatalog.h"
 
-#include <QHash>
-#include <QSqlQuery>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
+struct sqlite3;
+
 namespace tarnwick {
 
-// SourcesDatabase on a Qt SQL connection, SQLite or PostgreSQL.
+// SourcesDatabase on a Qt SQL connection, SQLite or PostgreSQL. On SQLite the program's
+// statements run through SQLite's own interface on the connection Qt opened.
 class SqlSourcesDatabase final : public SourcesDatabase {
 public:
     explicit SqlSourcesDatabase(const DatabaseLocation& location);
@@ -28,13 +31,18 @@ public:
     void Close() noexcept override;
 
 private:
-    // The prepared statement for one shape of statement: kind, table and column names.
+    struct BoundColumn {
+        const ColumnInfo* Column;
+        bool SkipWhenNull; // a key column of an INSERT
+    };
+
+    // The prepared statement for one shape of statement.
     struct PreparedShape {
-        explicit PreparedShape(const QSqlDatabase& database) : Query(database) {}
-        QSqlQuery Query;
-        std::vector<const ColumnInfo*> Columns; // per bound value: the values, then the WHERE
-        std::vector<bool> SkipWhenNull;         // the key columns of an INSERT
-        bool AlwaysSkipped = false;             // an INSERT that leaves out a key column
+        explicit PreparedShape(const SqlStatement& statement) : Shape(statement) {}
+        StatementShape Shape;
+        std::unique_ptr<PreparedStatement> Statement;
+        std::vector<BoundColumn> Columns; // per bound value: the values, then the WHERE
+        bool AlwaysSkipped = false;       // an INSERT that leaves out a key column
     };
 
     void EnsureOpen() const;
@@ -44,10 +52,11 @@ private:
     template <typename Action> auto Guarded(Action action);
 
     PreparedShape& ShapeFor(const SqlStatement& statement, const QString& text);
-    std::shared_ptr<PreparedShape> Prepare(const SqlStatement& statement, const QString& text);
+    std::unique_ptr<PreparedShape> Prepare(const SqlStatement& statement, const QString& text);
+    std::unique_ptr<PreparedStatement> NewStatement();
     const TableInfo& TableFor(const SqlStatement& statement, const QString& text);
     QString BuildSql(const SqlStatement& statement, const TableInfo& table,
-                     const std::vector<const ColumnInfo*>& columns) const;
+                     const std::vector<BoundColumn>& columns) const;
 
     // Converts and binds the literals; false when the row is to be skipped.
     bool Bind(PreparedShape& shape, const SqlStatement& statement, const QString& text);
@@ -65,13 +74,15 @@ private:
     void AbandonGroup() noexcept;
     void RunCommand(const QString& command);
 
-    [[noreturn]] void ThrowEngineFailure(const QSqlError& error, const QString& text);
+    EngineFault FaultOf(const QSqlError& error);
+    [[noreturn]] void ThrowEngineFailure(const EngineFault& fault, const QString& text);
 
     DatabaseConnection Connection;
+    sqlite3* SqliteConnection = nullptr; // Connection's own, on SQLite
     TableCatalog Catalog;
-    QHash<QString, std::shared_ptr<PreparedShape>> Shapes;
-    QString ShapeKey;    // reused, so that finding a prepared shape does not allocate
-    SqlStatement Parsed; // reused likewise
+    // Emptied before Connection closes: SQLite closes no connection with statements left.
+    std::vector<std::unique_ptr<PreparedShape>> Shapes;
+    SqlStatement Parsed; // reused, so that parsing does not allocate
     bool Closed = false;
 
     int GroupDepth = 0;

@@ -6,6 +6,8 @@
 
 namespace tarnwick {
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 enum class TokenKind { End, Word, Text, Date, Open, Close, Comma, Equals, Star, Semicolon };
@@ -15,44 +17,51 @@ struct Token {
     QStringView Text; // a word, or a literal without its quotes or # signs
     qsizetype Position = 0;
     bool HasDoubledQuotes = false;
+    bool IsName = false; // a word that can name a table, column or field
 };
 
-enum class CharClass : unsigned char { Word, Space, Punctuation };
+// What a character below 128 is; everything above is part of a word.
+enum CharFlag : unsigned char { Space = 1, Punctuation = 2, NameStart = 4, NamePart = 8 };
 
-// Characters below 128 by class; everything above is part of a word.
-constexpr std::array<CharClass, 128> AsciiClasses = [] {
-    std::array<CharClass, 128> classes{};
+constexpr std::array<unsigned char, 128> AsciiFlags = [] {
+    std::array<unsigned char, 128> flags{};
     for (char c : {' ', '\t', '\r', '\n', '\f', '\v'})
-        classes[static_cast<unsigned char>(c)] = CharClass::Space;
+        flags[static_cast<unsigned char>(c)] = Space;
     for (char c : {'(', ')', ',', '=', '*', ';', '\'', '#'})
-        classes[static_cast<unsigned char>(c)] = CharClass::Punctuation;
-    return classes;
+        flags[static_cast<unsigned char>(c)] = Punctuation;
+    for (int c = 0; c < 128; ++c) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+            flags[c] = NameStart | NamePart;
+        else if (c >= '0' && c <= '9')
+            flags[c] = NamePart;
+    }
+    return flags;
 }();
 
-CharClass ClassOf(QChar c) {
-    return c.unicode() < AsciiClasses.size() ? AsciiClasses[c.unicode()] : CharClass::Word;
+bool IsSpace(char16_t c) {
+    return c < AsciiFlags.size() && (AsciiFlags[c] & Space);
 }
 
-bool IsNameStart(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 128)
-        return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || u == u'_';
-    return c.isLetter();
+bool IsNameStart(char16_t c) {
+    return c < AsciiFlags.size() ? (AsciiFlags[c] & NameStart) != 0 : QChar(c).isLetter();
 }
 
-bool IsNamePart(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 128)
-        return IsNameStart(c) || (u >= u'0' && u <= u'9');
-    return c.isLetterOrNumber();
+bool IsNamePart(char16_t c) {
+    return c < AsciiFlags.size() ? (AsciiFlags[c] & NamePart) != 0 : QChar(c).isLetterOrNumber();
 }
 
-bool IsName(QStringView word) {
-    if (word.isEmpty() || !IsNameStart(word.front()))
+// `keyword` is upper-case ASCII.
+bool IsKeyword(QStringView word, QLatin1StringView keyword) {
+    if (word.size() != keyword.size())
         return false;
-    for (QChar c : word)
-        if (!IsNamePart(c))
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i].unicode();
+        if (c >= 128) // Unicode case folding may still match
+            return word.compare(keyword, Qt::CaseInsensitive) == 0;
+        const char16_t upper = c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c;
+        if (upper != keyword.at(i).unicode())
             return false;
+    }
     return true;
 }
 
@@ -68,11 +77,11 @@ public:
         Statement.Conditions.clear();
         Statement.Table = {};
         Statement.CountAlias = {};
-        if (TakeKeyword(u"INSERT"))
+        if (TakeKeyword("INSERT"_L1))
             ParseInsert();
-        else if (TakeKeyword(u"UPDATE"))
+        else if (TakeKeyword("UPDATE"_L1))
             ParseUpdate();
-        else if (TakeKeyword(u"SELECT"))
+        else if (TakeKeyword("SELECT"_L1))
             ParseCount();
         else
             Fail(QStringLiteral("it is not an INSERT, UPDATE or SELECT Count(*) statement"));
@@ -95,7 +104,8 @@ private:
     // --- tokens
 
     void Advance() {
-        while (Position < Source.size() && ClassOf(Source[Position]) == CharClass::Space)
+        const char16_t* const chars = Source.utf16();
+        while (Position < Source.size() && IsSpace(chars[Position]))
             ++Position;
         Current = Token{};
         Current.Position = Position;
@@ -130,18 +140,44 @@ private:
         ++Position;
     }
 
+    // One table lookup per ASCII character: this loop sees most of every statement.
     void ReadWord() {
+        const char16_t* const chars = Source.utf16();
+        const qsizetype size = Source.size();
         const qsizetype start = Position;
-        while (Position < Source.size() && ClassOf(Source[Position]) == CharClass::Word)
-            ++Position;
+        qsizetype end = start;
+        unsigned char common = NamePart; // the flags every character so far has
+        for (; end < size; ++end) {
+            const char16_t c = chars[end];
+            if (c >= AsciiFlags.size()) {
+                if (!IsNamePart(c))
+                    common = 0;
+                continue;
+            }
+            const unsigned char flags = AsciiFlags[c];
+            if (flags & (Space | Punctuation))
+                break;
+            common &= flags;
+        }
+        Position = end;
         Current.Kind = TokenKind::Word;
-        Current.Text = Source.sliced(start, Position - start);
+        Current.Text = Source.sliced(start, end - start);
+        Current.IsName = common != 0 && IsNameStart(chars[start]);
+    }
+
+    // Literals are a few characters long: a plain loop costs less than a library call.
+    qsizetype Find(char16_t wanted, qsizetype from) const {
+        const char16_t* const chars = Source.utf16();
+        for (qsizetype i = from; i < Source.size(); ++i)
+            if (chars[i] == wanted)
+                return i;
+        return -1;
     }
 
     void ReadText() {
         const qsizetype start = ++Position;
         for (;;) {
-            const qsizetype quote = Source.indexOf(u'\'', Position);
+            const qsizetype quote = Find(u'\'', Position);
             if (quote < 0)
                 Fail(QStringLiteral("a text value is not closed by a quote"), start - 1);
             if (quote + 1 < Source.size() && Source[quote + 1] == u'\'') {
@@ -158,7 +194,7 @@ private:
 
     void ReadDate() {
         const qsizetype start = ++Position;
-        const qsizetype close = Source.indexOf(u'#', Position);
+        const qsizetype close = Find(u'#', Position);
         if (close < 0)
             Fail(QStringLiteral("a #date# is not closed by #"), start - 1);
         Current.Kind = TokenKind::Date;
@@ -168,33 +204,32 @@ private:
 
     // --- grammar helpers
 
-    bool AtKeyword(QStringView keyword) const {
-        return Current.Kind == TokenKind::Word &&
-               Current.Text.compare(keyword, Qt::CaseInsensitive) == 0;
+    bool AtKeyword(QLatin1StringView keyword) const {
+        return Current.Kind == TokenKind::Word && IsKeyword(Current.Text, keyword);
     }
 
-    bool TakeKeyword(QStringView keyword) {
+    bool TakeKeyword(QLatin1StringView keyword) {
         if (!AtKeyword(keyword))
             return false;
         Advance();
         return true;
     }
 
-    void ExpectKeyword(QStringView keyword) {
+    void ExpectKeyword(QLatin1StringView keyword) {
         if (!TakeKeyword(keyword))
-            Fail(QStringLiteral("expected %1 but found %2").arg(keyword.toString(), Describe()));
+            Fail(QStringLiteral("expected %1 but found %2").arg(QString(keyword), Describe()));
     }
 
-    void Expect(TokenKind kind, QStringView what) {
+    // Descriptions are Latin-1 literals, whose length is known without counting on every call.
+    void Expect(TokenKind kind, QLatin1StringView what) {
         if (Current.Kind != kind)
-            Fail(QStringLiteral("expected %1 but found %2").arg(what.toString(), Describe()));
+            Fail(QStringLiteral("expected %1 but found %2").arg(QString(what), Describe()));
         Advance();
     }
 
-    QStringView ExpectName(QStringView what) {
-        if (Current.Kind != TokenKind::Word || !IsName(Current.Text))
-            Fail(
-                QStringLiteral("expected a %1 name but found %2").arg(what.toString(), Describe()));
+    QStringView ExpectName(QLatin1StringView what) {
+        if (Current.Kind != TokenKind::Word || !Current.IsName)
+            Fail(QStringLiteral("expected a %1 name but found %2").arg(QString(what), Describe()));
         const QStringView name = Current.Text;
         Advance();
         return name;
@@ -207,7 +242,7 @@ private:
     }
 
     void LeaveParenthesis() {
-        Expect(TokenKind::Close, u"')'");
+        Expect(TokenKind::Close, "')'"_L1);
         --Nesting;
     }
 
@@ -237,7 +272,7 @@ private:
 
     bool AtLiteral() const {
         return Current.Kind == TokenKind::Text || Current.Kind == TokenKind::Date ||
-               (Current.Kind == TokenKind::Word && IsNumberText(Current.Text));
+               (Current.Kind == TokenKind::Word && !Current.IsName && IsNumberText(Current.Text));
     }
 
     // The current token as a literal; the caller has checked AtLiteral().
@@ -276,16 +311,16 @@ private:
 
     void ParseInsert() {
         Statement.Kind = StatementKind::Insert;
-        ExpectKeyword(u"INTO");
-        Statement.Table = ExpectName(u"table");
-        Expect(TokenKind::Open, u"'(' before the column names");
+        ExpectKeyword("INTO"_L1);
+        Statement.Table = ExpectName("table"_L1);
+        Expect(TokenKind::Open, "'(' before the column names"_L1);
         do {
-            Statement.Values.push_back({ExpectName(u"column"), {}});
+            Statement.Values.push_back({ExpectName("column"_L1), {}});
         } while (TakeComma());
-        Expect(TokenKind::Close, u"')' after the column names");
-        ExpectKeyword(u"VALUES");
+        Expect(TokenKind::Close, "')' after the column names"_L1);
+        ExpectKeyword("VALUES"_L1);
         const qsizetype valuesPosition = Current.Position;
-        Expect(TokenKind::Open, u"'(' before the values");
+        Expect(TokenKind::Open, "'(' before the values"_L1);
         std::size_t count = 0;
         do {
             SqlLiteral literal = ExpectLiteral();
@@ -293,7 +328,7 @@ private:
                 Statement.Values[count].Value = literal;
             ++count;
         } while (TakeComma());
-        Expect(TokenKind::Close, u"')' after the values");
+        Expect(TokenKind::Close, "')' after the values"_L1);
         if (count != Statement.Values.size())
             Fail(QStringLiteral("%1 columns but %2 values").arg(Statement.Values.size()).arg(count),
                  valuesPosition);
@@ -301,28 +336,28 @@ private:
 
     void ParseUpdate() {
         Statement.Kind = StatementKind::Update;
-        Statement.Table = ExpectName(u"table");
-        ExpectKeyword(u"SET");
+        Statement.Table = ExpectName("table"_L1);
+        ExpectKeyword("SET"_L1);
         do {
-            const QStringView column = ExpectName(u"column");
-            Expect(TokenKind::Equals, u"'='");
+            const QStringView column = ExpectName("column"_L1);
+            Expect(TokenKind::Equals, "'='"_L1);
             Statement.Values.push_back({column, ExpectLiteral()});
         } while (TakeComma());
-        ExpectKeyword(u"WHERE");
+        ExpectKeyword("WHERE"_L1);
         if (ParseConjunction().Kind != TermKind::Comparison)
             Fail(QStringLiteral("the WHERE clause compares nothing"));
     }
 
     void ParseCount() {
         Statement.Kind = StatementKind::Count;
-        ExpectKeyword(u"COUNT");
-        Expect(TokenKind::Open, u"'(' after Count");
-        Expect(TokenKind::Star, u"'*'");
-        Expect(TokenKind::Close, u"')'");
-        ExpectKeyword(u"AS");
-        Statement.CountAlias = ExpectName(u"field");
-        ExpectKeyword(u"FROM");
-        Statement.Table = ExpectName(u"table");
+        ExpectKeyword("COUNT"_L1);
+        Expect(TokenKind::Open, "'(' after Count"_L1);
+        Expect(TokenKind::Star, "'*'"_L1);
+        Expect(TokenKind::Close, "')'"_L1);
+        ExpectKeyword("AS"_L1);
+        Statement.CountAlias = ExpectName("field"_L1);
+        ExpectKeyword("FROM"_L1);
+        Statement.Table = ExpectName("table"_L1);
     }
 
     bool TakeComma() {
@@ -346,7 +381,7 @@ private:
 
     Term ParseConjunction() {
         Term term = ParseComparison();
-        while (AtKeyword(u"AND")) {
+        while (AtKeyword("AND"_L1)) {
             RequireComparison(term);
             Advance();
             term = ParseComparison();
@@ -379,7 +414,7 @@ private:
         operand.Position = Current.Position;
         if (AtLiteral()) {
             operand.Literal = TakeLiteral();
-        } else if (Current.Kind == TokenKind::Word && IsName(Current.Text)) {
+        } else if (Current.Kind == TokenKind::Word && Current.IsName) {
             operand.IsColumn = true;
             operand.Column = Current.Text;
             Advance();

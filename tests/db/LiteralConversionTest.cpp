@@ -1,6 +1,11 @@
 #include "LiteralConversion.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
+#include <string>
 
 namespace tarnwick {
 namespace {
@@ -41,6 +46,33 @@ TEST(ReadNumber, BlanksAroundAreAllowedAndBlankIsNoNumber) {
     EXPECT_EQ(ReadNumber(u"    ").Result, NumberReading::Status::NotANumber);
     EXPECT_EQ(ReadNumber(u"4 5").Result, NumberReading::Status::NotANumber);
     EXPECT_EQ(ReadNumber(u"1e400").Result, NumberReading::Status::OutOfRange);
+}
+
+// Plain decimals take a shortcut past from_chars; it must give the very same double, sign of
+// zero included, on both sides of the digit count where the shortcut stops.
+TEST(ReadNumber, PlainDecimalsMatchFromCharsBitForBit) {
+    std::mt19937_64 random(20240611);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = round % 3 == 0 ? "-" : round % 7 == 0 ? "+" : "";
+        const int digits = 1 + static_cast<int>(random() % 18);
+        const int point = static_cast<int>(random() % (digits + 1)); // == digits: none
+        for (int i = 0; i < digits; ++i) {
+            if (i == point)
+                text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        double expected = 0;
+        const char* begin = text.c_str() + (text[0] == '+' ? 1 : 0);
+        std::from_chars(begin, text.c_str() + text.size(), expected);
+        const double actual = ReadNumber(QString::fromStdString(text)).Value;
+        EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0)
+            << text << ": " << actual << " != " << expected;
+    }
+    EXPECT_TRUE(std::signbit(ReadNumber(u"-0.0").Value));
+    EXPECT_EQ(ReadNumber(u"1.").Value, 1.0);
+    EXPECT_EQ(ReadNumber(u"-.5").Value, -0.5);
+    EXPECT_EQ(ReadNumber(u"1.2.").Result, NumberReading::Status::NotANumber);
+    EXPECT_EQ(ReadNumber(u"+-1").Result, NumberReading::Status::NotANumber);
 }
 
 TEST(RoundHalfToEven, TiesGoToTheEvenNeighbour) {

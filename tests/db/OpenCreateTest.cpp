@@ -1,8 +1,10 @@
 #include "SourcesDatabase.h"
 #include "TestDatabases.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -24,6 +26,18 @@ void WriteFile(const QString& path, const QByteArray& content) {
 
 qint64 Fuels(const QString& database) {
     return QueryValue(database, "SELECT COUNT(*) FROM FUELS").toLongLong();
+}
+
+// How many file descriptors of this process have the file open.
+int OpenDescriptors(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir descriptors("/proc/self/fd");
+    int count = 0;
+    for (const QString& name :
+         descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (QFile::symLinkTarget(descriptors.filePath(name)) == target)
+            ++count;
+    return count;
 }
 
 TEST(QtSqlDrivers, BothEnginesDriversLoad) {
@@ -132,6 +146,21 @@ TEST(SqliteOpen, SeveralDatabasesAtOnce) {
     EXPECT_EQ(Fuels(second), 0);
     b->Close();
     EXPECT_EQ(a->ReadField("Select Count(*) as NbrFuels from Fuels", "NbrFuels").toLongLong(), 2);
+}
+
+// SQLite refuses to close a connection that still has prepared statements.
+TEST(SqliteOpen, CloseLetsGoOfTheFileAfterPreparedStatementsRan) {
+    const QString path = ScratchSqliteDatabase();
+    const auto database = SourcesDatabase::Open(path);
+    database->BeginGroup();
+    database->Execute(FuelInsert);
+    database->Execute("UPDATE FUELS SET STARTUP_FUEL = 'N' WHERE FACILITY_ID = 3");
+    database->EndGroup();
+    EXPECT_EQ(database->ReadField("Select Count(*) as NbrFuels from Fuels", "NbrFuels"), 1);
+    ASSERT_GE(OpenDescriptors(path), 1);
+    database->Close();
+    EXPECT_EQ(OpenDescriptors(path), 0);
+    EXPECT_EQ(QueryValue(path, "SELECT STARTUP_FUEL FROM FUELS").toString(), u"N");
 }
 
 TEST(SqliteOpen, ALockedFileIsWaitedForThenReported) {

@@ -1,6 +1,7 @@
 #include "SourcesDatabase.h"
 #include "TestDatabases.h"
 
+#include <QDate>
 #include <gtest/gtest.h>
 
 namespace tarnwick {
@@ -336,6 +337,82 @@ TEST_P(Statements, ReadFieldNeedsTheQueryAliasAndACountQuery) {
     EXPECT_TRUE(message.contains(u"no field NbrFacilities")) << message.toStdString();
     EXPECT_THROW(Database->ReadField(NoxInsert, "NbrEmissions"), DatabaseError);
     EXPECT_THROW(Database->ReadField("Select Count(*) as n From Nowhere", "n"), DatabaseError);
+}
+
+// Prepared statements are reused across rows; nothing of one row may leak into the next.
+
+TEST_P(Statements, LookAlikeColumnsKeepTheirOwnStatements) {
+    Database->Execute(EmissionsInsert(1, "A", "03/15/01", "7", "1"));
+    const QString update = QStringLiteral("UPDATE EMISSIONS SET %1 = '%2' WHERE ((DATA_HOUR)=7)");
+    Database->Execute(update.arg("NOX_AVG_PPM_PER_HOUR_ADJ", "1.5"));
+    Database->Execute(update.arg("NOX_AVG_LB_PER_MMBTU_ADJ", "2.5"));
+    Database->Execute(update.arg("NOX_AVG_PPM_PER_HOUR_ADJ", "3.5"));
+    const QList<QVariantList> rows =
+        Rows("SELECT NOX_AVG_PPM_PER_HOUR_ADJ, NOX_AVG_LB_PER_MMBTU_ADJ FROM EMISSIONS");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_DOUBLE_EQ(rows[0][0].toDouble(), 3.5);
+    EXPECT_DOUBLE_EQ(rows[0][1].toDouble(), 2.5);
+}
+
+TEST_P(Statements, TextsOfEveryLengthAndScriptOnOneStatement) {
+    const QString insert = QStringLiteral(
+        "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year, Plant_Name) "
+        "VALUES (%1, 1, 2001, '%2')");
+    const QStringList names = {QStringLiteral("A LONG PLANT NAME THAT NO SHORT BUFFER HOLDS      "),
+                               QStringLiteral("B"),
+                               QStringLiteral("Zürich Kraftwerk Ø"),
+                               QStringLiteral("O''NEIL''S  "),
+                               QStringLiteral(""),
+                               QStringLiteral("日本語のプラント")};
+    for (int i = 0; i < names.size(); ++i)
+        Database->Execute(insert.arg(i).arg(names[i]));
+    const QList<QVariantList> rows = Rows("SELECT Plant_Name FROM FACILITIES ORDER BY Facility_ID");
+    ASSERT_EQ(rows.size(), names.size());
+    EXPECT_EQ(rows[0][0].toString(), u"A LONG PLANT NAME THAT NO SHORT BUFFER HOLDS");
+    EXPECT_EQ(rows[1][0].toString(), u"B");
+    EXPECT_EQ(rows[2][0].toString(), u"Zürich Kraftwerk Ø");
+    EXPECT_EQ(rows[3][0].toString(), u"O'NEIL'S");
+    EXPECT_FALSE(rows[4][0].isNull());
+    EXPECT_EQ(rows[4][0].toString(), u"");
+    EXPECT_EQ(rows[5][0].toString(), u"日本語のプラント");
+}
+
+TEST_P(Statements, RowAfterASkippedRowIsStoredWhole) {
+    Database->Execute(EmissionsInsert(1, "LONG UNIT NAME 1", "03/15/01", "1", "1.5"));
+    Database->Execute(EmissionsInsert(2, "SKIPPED", "  /  /  ", "2", "2.5"));
+    Database->Execute(EmissionsInsert(3, "C", "12/31/99", "3", "    "));
+    const QList<QVariantList> rows =
+        Rows("SELECT FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, NOX_AVG_PPM_PER_HOUR "
+             "FROM EMISSIONS ORDER BY FACILITY_ID");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][1].toString(), u"LONG UNIT NAME 1");
+    EXPECT_EQ(rows[1][0].toLongLong(), 3);
+    EXPECT_EQ(rows[1][1].toString(), u"C");
+    EXPECT_EQ(rows[1][2].toString(), u"1999-12-31");
+    EXPECT_EQ(rows[1][3].toLongLong(), 3);
+    EXPECT_TRUE(rows[1][4].isNull());
+}
+
+TEST_P(Statements, FourDigitYearsBeforeOneThousandKeepTheirZeros) {
+    Database->Execute(FuelInsert);
+    Database->Execute("UPDATE FUELS SET FUEL_TYPE_START_DATE = '1/2/0999', "
+                      "FUEL_TYPE_END_DATE = '12/31/9999' WHERE FACILITY_ID = 3");
+    const QList<QVariantList> rows =
+        Rows("SELECT FUEL_TYPE_START_DATE, FUEL_TYPE_END_DATE FROM FUELS WHERE FACILITY_ID = 3");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][0].toDate(), QDate(999, 1, 2));
+    EXPECT_EQ(rows[0][1].toDate(), QDate(9999, 12, 31));
+}
+
+TEST_P(Statements, RefusedRowIsExplainedAndTheStatementRunsAgainAfterwards) {
+    const QString refused = ErrorOf("INSERT INTO QUARTERS (FACILITY_ID, UNIT_ID, DATE_OF_REPORT) "
+                                    "VALUES ('  ', 'A', '04/30/01')");
+    EXPECT_TRUE(refused.contains(u"FACILITY_ID", Qt::CaseInsensitive)) << refused.toStdString();
+    EXPECT_TRUE(refused.contains(u"breaks a rule of the table")) << refused.toStdString();
+    Database->Execute("INSERT INTO QUARTERS (FACILITY_ID, UNIT_ID, DATE_OF_REPORT) VALUES (5, "
+                      "'A', '04/30/01')");
+    EXPECT_EQ(Value("SELECT DATE_OF_REPORT FROM QUARTERS WHERE FACILITY_ID = 5").toDate(),
+              QDate(2001, 4, 30));
 }
 
 TARNWICK_INSTANTIATE_BOTH_ENGINES(Statements);
