@@ -28,15 +28,18 @@ constexpr std::array<CountQuery, 5> CountQueries{{
     {"Select Count (*) as nbrEmissions from Emissions", "NbrEmissions", CountedTable::Emissions},
 }};
 
-SourcesDatabase& OpenDatabase(RunState& state) {
-    if (!state.SourcesDatabase || state.SourcesDatabase->Path() != state.DatabasePath) {
-        // Open first, so a failing open leaves the previous database in place.
-        auto opened = SourcesDatabase::Open(state.DatabasePath);
-        if (state.SourcesDatabase)
-            state.SourcesDatabase->Close();
-        state.SourcesDatabase = std::move(opened);
-    }
+// Opens the database at DatabasePath anew, so a connection lost earlier (a restarted server)
+// does not outlive it. The new one is opened first: a failing open keeps the previous one.
+SourcesDatabase& ReopenDatabase(RunState& state) {
+    auto opened = SourcesDatabase::Open(state.DatabasePath);
+    if (state.SourcesDatabase)
+        state.SourcesDatabase->Close();
+    state.SourcesDatabase = std::move(opened);
     return *state.SourcesDatabase;
+}
+
+SourcesDatabase& OpenDatabase(RunState& state) {
+    return state.SourcesDatabase ? *state.SourcesDatabase : ReopenDatabase(state);
 }
 
 QString FileNumberCaption(int i, int n) {
@@ -85,7 +88,7 @@ int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirect
 }
 
 void RefreshRecordCounts(RunState& state, BatchUi& ui) {
-    SourcesDatabase& database = OpenDatabase(state);
+    SourcesDatabase& database = ReopenDatabase(state);
     for (const CountQuery& query : CountQueries) {
         const QVariant count =
             database.ReadField(QString::fromLatin1(query.Sql), QString::fromLatin1(query.Field));
@@ -156,6 +159,12 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         try {
             ExtractQuarterlyFile(path, state, OpenDatabase(state), ui);
             ++outcome.FilesExtracted;
+        } catch (const DatabaseError& error) {
+            // The next file opens the database anew, in case the connection is what failed.
+            failures << path + QStringLiteral(": ") + FailureReason(error);
+            if (state.SourcesDatabase)
+                state.SourcesDatabase->Close();
+            state.SourcesDatabase.reset();
         } catch (const std::exception& error) {
             // A failing file ends there; the batch goes on with the next one.
             failures << path + QStringLiteral(": ") + FailureReason(error);

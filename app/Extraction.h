@@ -22,8 +22,8 @@ struct BatchOutcome {
 // none, asks for another folder and returns NoDatFiles.
 int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirectory& directory);
 
-// Opens the database at state.DatabasePath unless it is already the open one, and shows the
-// five row counts one by one. Throws DatabaseError.
+// Opens the database at state.DatabasePath anew and shows the five row counts one by one.
+// Throws DatabaseError; a failing open keeps the previous database.
 void RefreshRecordCounts(RunState& state, BatchUi& ui);
 
 // "Change path to .DAT files": asks for the folder and confirms it.
