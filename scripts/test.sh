@@ -7,7 +7,7 @@ cd "$root"
 scripts/install-deps.sh --tests
 
 echo "== Build and test"
-BUILD_DIR=build scripts/build.sh
+BUILD_DIR=build BUILD_TYPE=Debug scripts/build.sh
 (cd build && ctest --output-on-failure -j2)
 
 echo "== Build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
