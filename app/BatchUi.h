@@ -24,11 +24,11 @@ public:
     virtual std::optional<QString> AskText(const QString& prompt, const QString& title,
                                            const QString& defaultAnswer) = 0;
 
-    virtual void SetFolderCaption(const QString& folder) = 0;          // lblExtractFrom2
-    virtual void SetProgressPanelVisible(bool visible) = 0;            // fraProgress
-    virtual void SetExtractingCaption(const QString& caption) = 0;     // lblExtractingRecordNum
-    virtual void SetFileNumberCaption(const QString& caption) = 0;     // lblNumofFiles2
-    virtual void SetFileProgress(float value) = 0;                     // prgExtractFiles
+    virtual void SetFolderCaption(const QString& folder) = 0;           // lblExtractFrom2
+    virtual void SetProgressPanelVisible(bool visible) = 0;             // fraProgress
+    virtual void SetExtractingCaption(const QString& caption) = 0;      // lblExtractingRecordNum
+    virtual void SetFileNumberCaption(const QString& caption) = 0;      // lblNumofFiles2
+    virtual void SetFileProgress(float value) = 0;                      // prgExtractFiles
     virtual void ShowRecordCount(CountedTable table, qint64 count) = 0; // lblFacRecords2 ...
 };
 

@@ -127,8 +127,8 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
             outcome.Stopped = true;
             ui.SetProgressPanelVisible(false);
             ui.ShowMessage(QStringLiteral("Hourly emissions data could not be extracted from "
-                                          "%1 (file %2 of %3).\n%4\n\nThe rows written before "
-                                          "the failure stay in the database; the remaining "
+                                          "%1 (file %2 of %3).\n%4\n\nThe rows of the files "
+                                          "before it stay in the database; the remaining "
                                           "files were not processed.")
                                .arg(path)
                                .arg(i)

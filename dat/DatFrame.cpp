@@ -11,7 +11,9 @@ namespace {
 
 constexpr qsizetype ChunkSize = 1 << 20;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView SkipLeadingBlanks(QByteArrayView text) {
     qsizetype start = 0;
@@ -55,15 +57,17 @@ bool DatFileReader::NextLine(DatLine& line) {
             PendingLineFeed = false;
         }
         qsizetype end = -1;
-        for (qsizetype i = Position; i < Buffer.size(); ++i) {
-            const char c = Buffer[i];
-            if (c == '\n' || c == '\r') {
+        const char* const bytes = Buffer.constData();
+        for (qsizetype i = Position + Scanned; i < Buffer.size(); ++i) {
+            if (bytes[i] == '\n' || bytes[i] == '\r') {
                 end = i;
                 break;
             }
         }
         if (end < 0) {
             if (!AtEnd) {
+                // A long line is searched once, not again from its start after every chunk.
+                Scanned = Buffer.size() - Position;
                 FillBuffer();
                 continue;
             }
@@ -73,6 +77,7 @@ bool DatFileReader::NextLine(DatLine& line) {
         }
         const QByteArrayView text(Buffer.constData() + Position, end - Position);
         Position = end;
+        Scanned = 0;
         if (end < Buffer.size()) {
             if (Buffer[end] == '\r')
                 PendingLineFeed = true;
@@ -164,18 +169,21 @@ double ReadNumber(QByteArrayView text) {
     if (!anyDigit)
         return 0.0;
     // An exponent marker without digits does not count.
-    while (!number.empty() && (number.back() == 'e' || number.back() == '+' || number.back() == '-'))
+    while (!number.empty() &&
+           (number.back() == 'e' || number.back() == '+' || number.back() == '-'))
         number.pop_back();
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range)
-        value = number.find("e-") != std::string::npos ? 0.0
-                                                       : std::numeric_limits<double>::infinity();
+        value =
+            number.find("e-") != std::string::npos ? 0.0 : std::numeric_limits<double>::infinity();
     (void)end;
     return negative ? -value : value;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 namespace {
 
@@ -200,12 +208,28 @@ qint16 ReadInt16(QByteArrayView text, const char* what, qint64 line) {
     return ReadInteger<qint16>(text, what, line);
 }
 
+namespace {
+
+QString DecodeBytes(QByteArrayView bytes) {
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+} // namespace
+
 QString DecodeField(QByteArrayView bytes) {
+    bool plainAscii = true;
     for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+        if (c == '\0' || static_cast<unsigned char>(c) >= 0x80) {
+            plainAscii = false;
+            break;
+        }
     }
-    return QString::fromLatin1(bytes);
+    if (plainAscii)
+        return QString::fromLatin1(bytes);
+    // NUL bytes carry nothing in a text file, and PostgreSQL refuses them in text.
+    QByteArray withoutNul = bytes.toByteArray();
+    withoutNul.removeIf([](char c) { return c == '\0'; });
+    return DecodeBytes(withoutNul);
 }
 
 } // namespace tarnwick

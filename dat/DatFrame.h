@@ -48,6 +48,7 @@ private:
     QString Path;
     QByteArray Buffer;
     qsizetype Position = 0;
+    qsizetype Scanned = 0; // bytes from Position on known to hold no line end
     qint64 LineNumber = 0;
     bool AtEnd = false;
     bool PendingLineFeed = false; // the previous chunk ended in CR: a leading LF is its pair
@@ -82,7 +83,7 @@ qint32 ReadInt32(QByteArrayView text, const char* what, qint64 line);
 qint16 ReadInt16(QByteArrayView text, const char* what, qint64 line);
 
 // The text of a field for an SQL literal: UTF-8 when the bytes are valid UTF-8, otherwise
-// each byte is taken as its Latin-1 character, so no input byte is ever lost.
+// each byte is taken as its Latin-1 character, so no input byte is lost; NUL bytes are dropped.
 QString DecodeField(QByteArrayView bytes);
 
 // A fixed-width text field of N characters: padded on the right with blanks, cut to N.

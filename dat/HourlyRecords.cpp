@@ -96,7 +96,8 @@ CO2MassRecord ReadCO2MassRecord(const DatLine& line) {
 }
 
 void ReadFacilityRecord(const DatLine& line, ReaderState& state) {
-    state.CurrentFacilityId = ReadInt32(CutField(line.Text, 4, 6), "facility identifier", line.Number);
+    state.CurrentFacilityId =
+        ReadInt32(CutField(line.Text, 4, 6), "facility identifier", line.Number);
 }
 
 } // namespace tarnwick

@@ -10,7 +10,7 @@ namespace tarnwick {
 // characters cut from the line; UnitId, DataDate and DataHour form the key of an hour.
 // SourceLine is the line of the file the record came from, for error messages.
 
-struct SO2ConcRecord { // "200"
+struct SO2ConcRecord {   // "200"
     FixedText<6> UnitId; // not trimmed
     FixedText<8> DataDate;
     FixedText<2> DataHour;

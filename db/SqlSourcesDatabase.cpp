@@ -284,7 +284,8 @@ void SqlSourcesDatabase::EndGroup() {
     if (!error.isValid())
         return;
     Connection.Run(QStringLiteral("ROLLBACK"));
-    throw DatabaseError(QStringLiteral("Cannot commit the statements to the database %1: %2")
+    throw DatabaseError(QStringLiteral("Cannot commit the statements to the database %1: %2 "
+                                       "The statements since the last commit were not saved.")
                             .arg(Connection.Location().Describe(), EngineText(error)));
 }
 

@@ -43,8 +43,7 @@ constexpr std::array<CodeText, 17> UnitTypes{{
     {"OT", "Turbine: Other turbine"},
 }};
 
-template <std::size_t N>
-QString LookUp(const std::array<CodeText, N>& table, const QString& code) {
+template <std::size_t N> QString LookUp(const std::array<CodeText, N>& table, const QString& code) {
     for (const auto& [tableCode, text] : table) {
         if (code == QLatin1String(tableCode))
             return QString::fromLatin1(text);
@@ -54,8 +53,12 @@ QString LookUp(const std::array<CodeText, N>& table, const QString& code) {
 
 } // namespace
 
-QString FuelTypeName(const QString& code) { return LookUp(FuelTypes, code); }
+QString FuelTypeName(const QString& code) {
+    return LookUp(FuelTypes, code);
+}
 
-QString UnitTypeName(const QString& code) { return LookUp(UnitTypes, code); }
+QString UnitTypeName(const QString& code) {
+    return LookUp(UnitTypes, code);
+}
 
 } // namespace tarnwick

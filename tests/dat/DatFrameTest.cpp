@@ -36,17 +36,16 @@ void PrintTo(const ReadLine& line, std::ostream* os) {
     *os << line.Number << ":\"" << line.Text.toStdString() << '"';
 }
 
-DatLine Line(const char* text) { return DatLine{QByteArrayView(text), 7}; }
+DatLine Line(const char* text) {
+    return DatLine{QByteArrayView(text), 7};
+}
 
 } // namespace
 
 TEST(DatFileReader, SplitsAtEveryLineEndingAndKeepsCommasAndQuotes) {
     const auto lines = ReadAll("100 A\r\n102 SMITH, INC. \"X\"\r200 B\n\n   201 C\r\n\r\n330 D");
-    const std::vector<ReadLine> expected{{"100 A", 1},
-                                         {"102 SMITH, INC. \"X\"", 2},
-                                         {"200 B", 3},
-                                         {"201 C", 5},
-                                         {"330 D", 7}};
+    const std::vector<ReadLine> expected{
+        {"100 A", 1}, {"102 SMITH, INC. \"X\"", 2}, {"200 B", 3}, {"201 C", 5}, {"330 D", 7}};
     EXPECT_EQ(lines, expected);
 }
 
@@ -138,6 +137,7 @@ TEST(DatFrame, FixedTextPadsAndCuts) {
 TEST(DatFrame, DecodeFieldKeepsUtf8AndFallsBackToLatin1) {
     EXPECT_EQ(DecodeField("CAF\xC3\x89"), QString::fromUtf8("CAF\xC3\x89"));
     EXPECT_EQ(DecodeField("CAF\xC9"), QString(QStringLiteral("CAF")) + QChar(0xC9));
+    EXPECT_EQ(DecodeField(QByteArrayView("A\0B\xC9", 4)), QStringLiteral("AB") + QChar(0xC9));
 }
 
 TEST(FacilityRecord, SetsTheIdentifierFromColumns4To9) {
@@ -180,7 +180,8 @@ TEST(HourlyRecords, ValuesKeepTheirBlanksOutsideTheNOxConcentrationRecord) {
 }
 
 TEST(HourlyRecords, DateAndHourColumnsDependOnTheType) {
-    const SO2MassRecord so2Mass = ReadSO2MassRecord(Line("3105A    0103150712.3456 12.345xxx24.6912"));
+    const SO2MassRecord so2Mass =
+        ReadSO2MassRecord(Line("3105A    0103150712.3456 12.345xxx24.6912"));
     EXPECT_EQ(so2Mass.UnitId.View(), QByteArrayView("5A    "));
     EXPECT_EQ(so2Mass.DataDate.View(), QByteArrayView("03/15/01"));
     EXPECT_EQ(so2Mass.DataHour.View(), QByteArrayView("07    "));
@@ -197,7 +198,8 @@ TEST(HourlyRecords, DateAndHourColumnsDependOnTheType) {
     EXPECT_EQ(rate.AdjustedNOxEmissionRate.View(), QByteArrayView(" 0.452"));
     EXPECT_EQ(rate.OperatingLoadRange.View(), QByteArrayView("03"));
 
-    const CO2MassRecord co2Mass = ReadCO2MassRecord(Line("3302     0103152355.1234567xxxxx110.246913"));
+    const CO2MassRecord co2Mass =
+        ReadCO2MassRecord(Line("3302     0103152355.1234567xxxxx110.246913"));
     EXPECT_EQ(co2Mass.DataHour.View(), QByteArrayView("23    "));
     EXPECT_EQ(co2Mass.CO2Mass.View(), QByteArrayView("55.1234567"));
     EXPECT_EQ(co2Mass.TotalCO2Mass.View(), QByteArrayView("110.246913"));

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Loads a big folder and a big file with the headless runner into a new SQLite database and
+# reports the wall time and the peak memory of each load, and checks the row counts:
+#   - 2,000 small .DAT files (24 hourly records and one row per header table each);
+#   - one .DAT file of 500,000 hourly records, each on an hour of its own.
+# Too slow for the test suite; run it after changes to the readers, writers or database layer.
+#   scripts/scale-test.sh [BUILD_DIR]        (default: build)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+batch="$build/cli/tarnwick-batch"
+[[ -x "$batch" ]] || { echo "$batch not found: build the tarnwick-batch target first" >&2; exit 2; }
+[[ -x /usr/bin/time ]] || { echo "/usr/bin/time not found: scripts/install-deps.sh --tests" >&2; exit 2; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+python3 - "$work" <<'PYTHON'
+import datetime, os, sys
+
+work = sys.argv[1]
+
+def place(fields):
+    """A .DAT line with each (column, text) at its 1-based column, blanks in between."""
+    line = bytearray()
+    for column, text in fields:
+        start = column - 1
+        if len(line) < start + len(text):
+            line.extend(b" " * (start + len(text) - len(line)))
+        line[start:start + len(text)] = text.encode()
+    return bytes(line)
+
+# Each hourly type with the columns of its unit, date and hour and two of its values.
+HOURLY = [
+    ("200", 16, 22, [(24, "100.0"), (29, "  12.5")]),
+    ("201", 16, 22, [(24, "  45.2"), (38, "100.0")]),
+    ("202", 16, 22, [(24, "  10.5"), (32, "100.0")]),
+    ("220", 16, 22, [(24, "100.0"), (29, "  123456.0")]),
+    ("310", 10, 16, [(18, "  101.5"), (35, "  103.5")]),
+    ("320", 13, 19, [(21, "100.0"), (36, " 0.450"), (48, "03")]),
+    ("330", 10, 16, [(18, "    12.345"), (33, "    12.346")]),
+]
+
+def hourly_line(index, unit, day, hour):
+    code, date_column, hour_column, values = HOURLY[index % len(HOURLY)]
+    date = (datetime.date(2001, 1, 1) + datetime.timedelta(days=day)).strftime("%y%m%d")
+    return place([(1, code), (4, unit), (date_column, date), (hour_column, "%02d" % hour)] + values)
+
+def header_lines(facility):
+    return [
+        place([(1, "100"), (4, "%06d" % facility), (10, "1"), (11, "2001")]),
+        place([(1, "301"), (4, "1"), (10, "010331"), (16, "12.5")]),
+        place([(1, "587"), (4, "1"), (10, "PNG"), (13, "19950101"), (29, "Y")]),
+    ]
+
+many = os.path.join(work, "many")
+os.makedirs(many)
+for facility in range(1, 2001):
+    lines = header_lines(facility) + [hourly_line(hour, "1", 73, hour) for hour in range(24)]
+    with open(os.path.join(many, "F%04d.DAT" % facility), "wb") as out:
+        out.write(b"\r\n".join(lines) + b"\r\n")
+
+big = os.path.join(work, "big")
+os.makedirs(big)
+with open(os.path.join(big, "BIG.DAT"), "wb") as out:
+    out.write(header_lines(9999)[0] + b"\r\n")
+    # 125 units x 4,000 hours: every record has a key of its own.
+    for record in range(500000):
+        unit, slot = divmod(record, 4000)
+        day, hour = divmod(slot, 24)
+        out.write(hourly_line(record, "U%03d" % unit, day, hour) + b"\r\n")
+PYTHON
+
+# Runs the runner under /usr/bin/time and prints one line of figures.
+measure() {
+    local label="$1" command="$2" database="$3" folder="$4"
+    if ! /usr/bin/time -v -o "$work/time" "$batch" "$command" "$database" "$folder" \
+        >"$work/out" 2>"$work/err"; then
+        echo "$label: the runner failed" >&2
+        cat "$work/err" >&2
+        exit 1
+    fi
+    local wall rss
+    wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time")
+    rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
+    printf '%-44s wall %8s   peak memory %4d MB\n' "$label" "$wall" $((rss / 1024))
+}
+
+# Checks one of the counts the runner prints, e.g. "Hourly Records: 48000".
+expect_count() {
+    local database="$1" caption="$2" expected="$3" actual
+    actual=$("$batch" counts "$database" | awk -F': ' -v caption="$caption" '$1 == caption {print $2}')
+    if [[ "$actual" != "$expected" ]]; then
+        echo "$caption $actual, expected $expected" >&2
+        exit 1
+    fi
+    echo "  $caption $actual"
+}
+
+echo "== 2,000 files of 24 hourly records"
+"$batch" init "$work/many.db" >/dev/null
+measure "hourly, 2,000 files" hourly "$work/many.db" "$work/many/"
+measure "quarterly, 2,000 files" quarterly "$work/many.db" "$work/many/"
+expect_count "$work/many.db" "Hourly Records" 48000
+expect_count "$work/many.db" "Facilities records" 2000
+expect_count "$work/many.db" "Quarterly Records" 2000
+
+echo "== One file of 500,000 hourly records"
+"$batch" init "$work/big.db" >/dev/null
+measure "hourly, one file of 500,000 records" hourly "$work/big.db" "$work/big/"
+expect_count "$work/big.db" "Hourly Records" 500000
+echo "== Done"
