@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine and runs every test: the suite, the suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and each fuzz target for a short time.
+# Sets up a fresh machine and runs every test: the suite, screenshots under Xvfb, the suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a short time.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 scripts/install-deps.sh --tests
 
 echo "== Build and test"
-BUILD_DIR=build BUILD_TYPE=Debug scripts/build.sh
-(cd build && ctest --output-on-failure -j2)
+BUILD_DIR=build-tests BUILD_TYPE=Debug scripts/build.sh
+(cd build-tests && ctest --output-on-failure -j2)
+
+echo "== Screenshots of the window and the About box under Xvfb"
+scripts/screenshots.sh "$root/build-tests"
+ls build-tests/screenshots
 
 echo "== Build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DTARNWICK_SANITIZE=ON
