@@ -165,6 +165,8 @@ def main():
     parser.add_argument("--missing-so2", type=float, default=0.04,
                         help="share of hours without a 200 record")
     parser.add_argument("--seed", type=int, default=2001)
+    parser.add_argument("--no-reference", action="store_true",
+                        help="write the .DAT files only, not the reference SQL")
     args = parser.parse_args()
 
     dat_folder = os.path.join(args.folder, "dat")
@@ -172,14 +174,15 @@ def main():
     rng = random.Random(args.seed)
     units = ["1", "2", "CT3", "5A"][:args.units] + [f"U{n}" for n in range(5, args.units + 1)]
     summary = {"files": args.files, "records": 0, "statements": 0, "dat_bytes": 0}
-    sql = {dialect: open(os.path.join(args.folder, f"reference-{dialect}.sql"), "w")
-           for dialect in ("sqlite", "postgresql")}
+    sql = {} if args.no_reference else {
+        dialect: open(os.path.join(args.folder, f"reference-{dialect}.sql"), "w")
+        for dialect in ("sqlite", "postgresql")}
     for out in sql.values():
         out.write("BEGIN;\n")
     for number in range(1, args.files + 1):
         facility = 1000 + 37 * number
         records = file_records(rng, units, args.hours, args.missing_so2)
-        path = os.path.join(dat_folder, f"F{number:03d}Q3.DAT")
+        path = os.path.join(dat_folder, f"F{number:0{max(3, len(str(args.files)))}d}Q3.DAT")
         write_file(path, facility, units, records)
         summary["dat_bytes"] += os.path.getsize(path)
         for kind in WRITER_ORDER:

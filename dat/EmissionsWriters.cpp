@@ -190,6 +190,8 @@ QString UpdateText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
 void ExecuteForLine(SourcesDatabase& database, const QString& statement, qint64 line) {
     try {
         database.Execute(statement);
+    } catch (const BulkWriteFailed&) {
+        throw; // no line of its own: the reader writes the file again statement by statement
     } catch (const DatabaseError& error) {
         throw DatFileError(error.Message, line);
     }

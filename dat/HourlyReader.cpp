@@ -47,17 +47,21 @@ void ReadHourlyLists(const QString& path, ReaderState& state) {
         TakeLine(line, state);
 }
 
-void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database,
-                      RecordProgress& progress) {
+// Runs the seven writers in their order in one group and reports the per-file progress after
+// each, except the steps `reported` says were shown already.
+void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode mode,
+                RecordProgress& progress, int& reported) {
     // The last "100" line of the file counts for every row of it.
     const qint32 facilityId = state.CurrentFacilityId;
     int writersDone = 0;
     const auto writerDone = [&] {
-        ++writersDone;
+        if (++writersDone <= reported)
+            return;
+        reported = writersDone;
         progress.SetRecordProgress(float(writersDone / double(WriterCount) * 100.0));
     };
 
-    StatementGroup group(database);
+    StatementGroup group(database, mode);
     WriteSO2Concentrations(state.SO2ConcRecords, facilityId, database);
     writerDone();
     WriteNOxConcentrations(state.NOxConcRecords, facilityId, database);
@@ -75,12 +79,25 @@ void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database,
     writerDone();
 }
 
+// The file's rows go in bulk. Should that fail, nothing of the file is in the database, and
+// its statements run again one by one: they stop at the failing statement with its line and
+// message, keeping the rows before it, exactly as if they had never been folded.
+void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database, RecordProgress& progress,
+                      GroupMode writes) {
+    int reported = 0;
+    try {
+        RunWriters(state, database, writes, progress, reported);
+    } catch (const BulkWriteFailed&) {
+        RunWriters(state, database, GroupMode::Statements, progress, reported);
+    }
+}
+
 } // namespace
 
 void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
-                       RecordProgress& progress) {
+                       RecordProgress& progress, GroupMode writes) {
     ReadHourlyLists(path, state);
-    WriteHourlyLists(state, database, progress);
+    WriteHourlyLists(state, database, progress, writes);
 }
 
 } // namespace tarnwick

@@ -7,8 +7,9 @@ namespace tarnwick {
 
 namespace {
 
-// A locked SQLite file is waited for this long before a statement fails.
-constexpr int SqliteBusyTimeoutMs = 5000;
+// A locked SQLite file, or a PostgreSQL table or row another session holds locked, is waited
+// for this long before a statement fails.
+constexpr int LockWaitMs = 5000;
 constexpr int PostgresConnectTimeoutSeconds = 10;
 
 QString UniqueConnectionName() {
@@ -44,8 +45,7 @@ QString PostgresOptions(const PostgresSettings& settings) {
 void Configure(QSqlDatabase& database, const DatabaseLocation& location) {
     if (location.Engine == DatabaseEngine::SQLite) {
         database.setDatabaseName(location.SqliteFile);
-        database.setConnectOptions(
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteBusyTimeoutMs));
+        database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitMs));
         return;
     }
     const PostgresSettings& settings = location.Postgres;
@@ -71,9 +71,13 @@ DatabaseConnection::DatabaseConnection(const DatabaseLocation& location)
                                 .arg(location.Describe(), driver));
     Connection = QSqlDatabase::addDatabase(driver, Name);
     Configure(Connection, location);
-    if (!Connection.open()) {
-        const QString text =
-            WithoutPassword(EngineText(Connection.lastError()), location.Postgres.Password);
+    QSqlError error;
+    if (!Connection.open())
+        error = Connection.lastError();
+    else if (location.Engine == DatabaseEngine::PostgreSQL)
+        error = Run(QStringLiteral("SET lock_timeout = %1").arg(LockWaitMs));
+    if (error.isValid()) {
+        const QString text = WithoutPassword(EngineText(error), location.Postgres.Password);
         Close();
         throw DatabaseError(
             QStringLiteral("Cannot open the database %1: %2").arg(location.Describe(), text));

@@ -1,5 +1,8 @@
 #include "DatabaseFailure.h"
 
+#include "DatabaseConnection.h"
+#include "SqlStatement.h"
+
 namespace tarnwick {
 
 namespace {
@@ -17,9 +20,9 @@ FailureKind ClassifySqlite(const QString& code) {
     return ok ? ClassifySqliteCode(extended) : FailureKind::Other;
 }
 
-FailureKind ClassifyPostgres(const QString& sqlState, bool connectionOpen) {
-    if (sqlState.isEmpty())
-        return connectionOpen ? FailureKind::Other : FailureKind::ConnectionLost;
+} // namespace
+
+FailureKind ClassifyPostgresState(const QString& sqlState) {
     // 08: connection exception; 57P01-57P03: the server is shutting down or cannot connect.
     if (sqlState.startsWith(u"08") || sqlState == u"57P01" || sqlState == u"57P02" ||
         sqlState == u"57P03")
@@ -35,8 +38,6 @@ FailureKind ClassifyPostgres(const QString& sqlState, bool connectionOpen) {
         return FailureKind::DiskFull;
     return FailureKind::Other;
 }
-
-} // namespace
 
 FailureKind ClassifySqliteCode(int resultCode) {
     switch (resultCode & 0xff) {
@@ -56,8 +57,11 @@ FailureKind ClassifySqliteCode(int resultCode) {
 
 FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool connectionOpen) {
     const QString code = error.nativeErrorCode();
-    return engine == DatabaseEngine::SQLite ? ClassifySqlite(code)
-                                            : ClassifyPostgres(code, connectionOpen);
+    if (engine == DatabaseEngine::SQLite)
+        return ClassifySqlite(code);
+    if (code.isEmpty())
+        return connectionOpen ? FailureKind::Other : FailureKind::ConnectionLost;
+    return ClassifyPostgresState(code);
 }
 
 QString FailureExplanation(FailureKind kind) {
@@ -76,6 +80,21 @@ QString FailureExplanation(FailureKind kind) {
         break;
     }
     return {};
+}
+
+void ThrowEngineFailure(const DatabaseLocation& location, const EngineFault& fault,
+                        QStringView statement) {
+    QString message =
+        QStringLiteral("The database %1 refused a statement: %2")
+            .arg(location.Describe(), WithoutPassword(fault.Text, location.Postgres.Password));
+    if (const QString explanation = FailureExplanation(fault.Kind); !explanation.isEmpty())
+        message += u' ' + explanation;
+    throw EngineFailure(
+        QStringLiteral("%1 Statement: %2").arg(message, StatementExcerpt(statement)), fault.Kind);
+}
+
+void ThrowStatementFault(const QString& fault, QStringView statement) {
+    throw DatabaseError(QStringLiteral("%1 Statement: %2").arg(fault, StatementExcerpt(statement)));
 }
 
 } // namespace tarnwick

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SourcesDatabase.h"
+#include "DatabaseLocation.h"
 
 #include <QSqlError>
 
@@ -20,8 +20,9 @@ enum class FailureKind {
 // `connectionOpen` tells a PostgreSQL error without SQLSTATE from a lost connection.
 FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool connectionOpen);
 
-// The same for a SQLite result code, primary or extended.
+// The same for a SQLite result code, primary or extended, and a PostgreSQL SQLSTATE.
 FailureKind ClassifySqliteCode(int resultCode);
+FailureKind ClassifyPostgresState(const QString& sqlState);
 
 // A failure the engine reported, told apart from faults found before the engine was asked:
 // on PostgreSQL only the former abort the open transaction.
@@ -33,5 +34,19 @@ public:
 
 // A few words for the user on what the kind of failure means, or nothing.
 QString FailureExplanation(FailureKind kind);
+
+// What the engine said when it refused a statement.
+struct EngineFault {
+    FailureKind Kind = FailureKind::Other;
+    QString Text; // the engine's own message, one sentence
+};
+
+// The failure of `statement` as the user reads it: the database, the engine's words without the
+// password, what the kind of failure means, and the start of the statement.
+[[noreturn]] void ThrowEngineFailure(const DatabaseLocation& location, const EngineFault& fault,
+                                     QStringView statement);
+
+// A fault found before the engine was asked, with the start of the statement.
+[[noreturn]] void ThrowStatementFault(const QString& fault, QStringView statement);
 
 } // namespace tarnwick

@@ -7,12 +7,6 @@
 
 namespace tarnwick {
 
-// What the engine said when it refused a statement.
-struct EngineFault {
-    FailureKind Kind = FailureKind::Other;
-    QString Text; // the engine's own message, one sentence
-};
-
 // One statement prepared on an engine, run again and again with new values.
 class PreparedStatement {
 public:

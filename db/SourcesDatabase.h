@@ -10,6 +10,14 @@ namespace tarnwick {
 
 enum class DatabaseEngine { SQLite, PostgreSQL };
 
+enum class GroupMode { Statements, Bulk };
+
+// A bulk group could not be written; nothing of it is in the database (see BeginGroup).
+class BulkWriteFailed : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
 // The one open Sources database on which every statement of the program runs.
 //
 // Execute() takes the program's own statement texts (INSERT INTO t (cols) VALUES (literals),
@@ -39,10 +47,19 @@ public:
     // (field names match without regard to case). Throws DatabaseError.
     virtual QVariant ReadField(const QString& query, const QString& field) = 0;
 
-    // Groups the statements of one file in a transaction for speed. EndGroup() commits;
-    // when a statement inside the group fails, what ran before it is committed before the
-    // error is thrown, so nothing executed is ever lost.
-    virtual void BeginGroup() = 0;
+    // Groups the statements of one file in a transaction. EndGroup() commits. Groups nest; the
+    // outermost decides the mode.
+    //
+    // Statements: each statement runs when it arrives. When one fails, what ran before it is
+    // committed before the error is thrown, so nothing executed is ever lost.
+    //
+    // Bulk: INSERTs and UPDATEs that name a whole primary key are folded into one pending row
+    // per key and written in bulk, in chunks and at EndGroup(), giving exactly the rows of
+    // running them in order. When anything fails, the whole group is rolled back and
+    // BulkWriteFailed is thrown (by Execute or EndGroup): the caller runs the same statements
+    // again in a Statements group, which stops at the failing one with its own message. A
+    // lost connection is thrown as itself: there is nothing to run the statements on.
+    virtual void BeginGroup(GroupMode mode = GroupMode::Statements) = 0;
     virtual void EndGroup() = 0;
 
     // Closes the connection; never throws.
@@ -52,8 +69,9 @@ public:
 // Commits the group on every path out of a scope.
 class StatementGroup {
 public:
-    explicit StatementGroup(SourcesDatabase& database) : Database(database) {
-        Database.BeginGroup();
+    explicit StatementGroup(SourcesDatabase& database, GroupMode mode = GroupMode::Statements)
+        : Database(database) {
+        Database.BeginGroup(mode);
     }
     ~StatementGroup() {
         if (Committed)

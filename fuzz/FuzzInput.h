@@ -35,7 +35,7 @@ public:
             (void)value.Value.TextValue();
     }
     QVariant ReadField(const QString&, const QString&) override { return 0; }
-    void BeginGroup() override {}
+    void BeginGroup(GroupMode) override {}
     void EndGroup() override {}
     void Close() noexcept override {}
 

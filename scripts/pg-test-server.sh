@@ -2,11 +2,13 @@
 # A throwaway PostgreSQL server for the tests: Unix socket only, trust for the postgres user,
 # plus a password role (tarnwick_pw / right-password) to test failed logins.
 #   pg-test-server.sh start DIR PORT    (re)creates the server in DIR and waits until it is ready
+#   pg-test-server.sh start-durable DIR PORT   the same with the server's shipped durability
+#                                       (fsync on), for benchmarks
 #   pg-test-server.sh stop DIR PORT     stops it and removes DIR
 set -eu
 
 usage() {
-    echo "usage: $0 start|stop DIR PORT" >&2
+    echo "usage: $0 start|start-durable|stop DIR PORT" >&2
     exit 2
 }
 
@@ -62,16 +64,17 @@ start_server() {
 local all tarnwick_pw scram-sha-256
 local all postgres trust
 HBA
-    # Durability settings are off: the data is thrown away after the tests.
     cat >>"$data/postgresql.conf" <<CONF
 listen_addresses = ''
 unix_socket_directories = '$socket'
 port = $port
-fsync = off
-synchronous_commit = off
-full_page_writes = off
 max_connections = 200
 CONF
+    # For tests durability is off: the data is thrown away afterwards.
+    if [ "$action" = start ]; then
+        printf 'fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n' \
+            >>"$data/postgresql.conf"
+    fi
     as_owner "$bindir/pg_ctl" -D "$data" -l "$dir/server.log" -w -t 60 start >/dev/null || {
         cat "$dir/server.log" >&2
         exit 1
@@ -81,7 +84,7 @@ CONF
 }
 
 case "$action" in
-start) start_server ;;
+start | start-durable) start_server ;;
 stop) stop_server ;;
 *) usage ;;
 esac

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Loads a big folder and a big file with the headless runner into a new SQLite database and
-# reports the wall time and the peak memory of each load, and checks the row counts:
-#   - 2,000 small .DAT files (24 hourly records and one row per header table each);
-#   - one .DAT file of 500,000 hourly records, each on an hour of its own.
+# Loads big folders and a big file with the headless runner into new databases and reports the
+# wall time and the peak memory of each load, and checks the row counts:
+#   - 2,000 small .DAT files (24 hourly records and one row per header table each), SQLite;
+#   - one .DAT file of 500,000 hourly records, each on an hour of its own, SQLite;
+#   - a nationwide quarter: 1,000 files x 3 units x 2,208 hours with all seven hourly types
+#     (46 M records, 6.6 M rows, 2 GB), on SQLite and on a local PostgreSQL server with its
+#     shipped durability settings. NATIONWIDE_FILES=0 skips it; a smaller number shrinks it.
 # Too slow for the test suite; run it after changes to the readers, writers or database layer.
 #   scripts/scale-test.sh [BUILD_DIR]        (default: build)
 set -euo pipefail
@@ -109,4 +112,25 @@ echo "== One file of 500,000 hourly records"
 "$batch" init "$work/big.db" >/dev/null
 measure "hourly, one file of 500,000 records" hourly "$work/big.db" "$work/big/"
 expect_count "$work/big.db" "Hourly Records" 500000
+nationwide_files=${NATIONWIDE_FILES:-1000}
+if [[ "$nationwide_files" -gt 0 ]]; then
+    echo "== A nationwide quarter: $nationwide_files files x 3 units x 2,208 hours"
+    python3 "$root/bench/generate_corpus.py" "$work/nation" --files "$nationwide_files" \
+        --units 3 --hours 2208 --no-reference >/dev/null
+    rows=$((nationwide_files * 3 * 2208))
+    "$batch" init "$work/nation.db" >/dev/null
+    measure "hourly, nationwide quarter, SQLite" hourly "$work/nation.db" "$work/nation/dat/"
+    expect_count "$work/nation.db" "Hourly Records" "$rows"
+    rm -f "$work/nation.db"
+
+    # Beside the work folder, not in it: the server runs as postgres and must reach its folder.
+    pg_dir="/tmp/tarnwick-scale-pg-$$"
+    pg_port=5451
+    "$root/scripts/pg-test-server.sh" start-durable "$pg_dir" "$pg_port"
+    trap '"$root/scripts/pg-test-server.sh" stop "$pg_dir" "$pg_port"; rm -rf "$work"' EXIT
+    uri="postgresql:///postgres?host=$pg_dir/socket&port=$pg_port&user=postgres"
+    "$batch" init "$uri" >/dev/null
+    measure "hourly, nationwide quarter, PostgreSQL" hourly "$uri" "$work/nation/dat/"
+    expect_count "$uri" "Hourly Records" "$rows"
+fi
 echo "== Done"

@@ -79,7 +79,7 @@ CREATE TABLE FUELS (
     PRIMARY KEY (FACILITY_ID, UNIT_ID, FUEL_TYPE_COMBUSTED)
 );
 
--- A UNIQUE constraint rather than a key: a report without a date is still kept.
+-- A UNIQUE constraint rather than a key: DATE_OF_REPORT may be NULL.
 CREATE TABLE QUARTERS (
     FACILITY_ID INTEGER NOT NULL,
     UNIT_ID TEXT NOT NULL,
@@ -100,5 +100,6 @@ CREATE TABLE QUARTERS (
     VOL_FLOW_MIN_3FT_HOUR_QTRLY DOUBLE PRECISION,
     VOL_FLOW_MAX_3FT_HOUR_QTRLY DOUBLE PRECISION,
     VOL_FLOW_AVE_3FT_HOUR_QTRLY DOUBLE PRECISION,
-    UNIQUE (FACILITY_ID, UNIT_ID, DATE_OF_REPORT)
+    -- One report per unit and date, a report without a date counted as one more date.
+    UNIQUE NULLS NOT DISTINCT (FACILITY_ID, UNIT_ID, DATE_OF_REPORT)
 );

@@ -78,7 +78,6 @@ CREATE TABLE FUELS (
     PRIMARY KEY (FACILITY_ID, UNIT_ID, FUEL_TYPE_COMBUSTED)
 );
 
--- A UNIQUE constraint rather than a key: a report without a date is still kept.
 CREATE TABLE QUARTERS (
     FACILITY_ID INTEGER NOT NULL,
     UNIT_ID TEXT NOT NULL,
@@ -98,6 +97,9 @@ CREATE TABLE QUARTERS (
     CO2_AVG_PCT_CONC_QTRLY REAL,
     VOL_FLOW_MIN_3FT_HOUR_QTRLY REAL,
     VOL_FLOW_MAX_3FT_HOUR_QTRLY REAL,
-    VOL_FLOW_AVE_3FT_HOUR_QTRLY REAL,
-    UNIQUE (FACILITY_ID, UNIT_ID, DATE_OF_REPORT)
+    VOL_FLOW_AVE_3FT_HOUR_QTRLY REAL
 );
+
+-- One report per unit and date, a report without a date counted as one more date: a rerun adds
+-- nothing, and the first dateless report of a unit stays.
+CREATE UNIQUE INDEX QUARTERS_REPORT ON QUARTERS (FACILITY_ID, UNIT_ID, ifnull(DATE_OF_REPORT, ''));

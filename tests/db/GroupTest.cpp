@@ -142,6 +142,53 @@ TEST_P(Groups, CloseCommitsAnOpenGroupAndLaterUseFails) {
     EXPECT_THROW(Database->BeginGroup(), DatabaseError);
 }
 
+// The cases no file gives today, run in a bulk group and one statement at a time on a second
+// database: keys with NULL, an UPDATE before the INSERT of its key, an UPDATE of a key that
+// only an earlier group wrote, spellings of one key, a quote inside a text, and a count.
+TEST_P(Groups, BulkGroupGivesTheRowsOfItsStatements) {
+    const QString insert = QStringLiteral(
+        "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, SO2_MASS_LB_HOUR, "
+        "NOX_AVG_LB_PER_MMBTU) VALUES (%1, %2, %3, %4, '1.5', '2.5')");
+    const QString update = QStringLiteral(
+        "UPDATE EMISSIONS SET SO2_MASS_LB_HOUR = %5, NOX_AVG_LB_PER_MMBTU = '9' WHERE "
+        "(((FACILITY_ID)=%1) AND ((UNIT_ID)=%2) AND ((DATA_DATE)=%3) AND ((DATA_HOUR)=%4))");
+    const auto statement = [](QString text, std::initializer_list<const char*> values) {
+        for (const char* value : values)
+            text = text.arg(QLatin1String(value));
+        return text;
+    };
+    const QStringList earlier{statement(insert, {"1", "'A'", "'03/15/01'", "'1'"})};
+    const QStringList statements{
+        statement(update, {"1", "'A'", "#03/15/01#", "1", "'4.5'"}),    // a row from before
+        statement(update, {"1", "'B'", "#03/15/01#", "2", "'5.5'"}),    // no row yet: no effect
+        statement(insert, {"1", "'B'", "'03/15/01'", "'02'"}),          // the row comes now
+        statement(update, {"1", "'B  '", "#3/15/2001#", "2", "'6.5'"}), // the same key
+        statement(insert, {"1", "'C'", "'02/30/01'", "'3'"}),           // NULL date: skipped
+        statement(update, {"1", "'C'", "'02/30/01'", "3", "'7.5'"}),    // matches nothing
+        statement(insert, {"1", "'D''E'", "'03/15/01'", "'  '"}),       // NULL hour: skipped
+        statement(insert, {"2", "'D''E'", "'03/15/01'", "'4'"}),
+        statement(update, {"2", "'D''E'", "#03/15/01#", "4", "'  '"}), // NULL value
+        statement(insert, {"2", "'D''E'", "'03/15/01'", "'4'"}),       // already there
+    };
+    const auto run = [&](GroupMode mode) {
+        const QString path = FreshDatabase();
+        std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
+        for (const QStringList* group : {&earlier, &statements}) {
+            database->BeginGroup(mode);
+            for (const QString& text : *group)
+                database->Execute(text);
+            EXPECT_EQ(database->ReadField("SELECT Count(*) AS n FROM EMISSIONS", "n").toInt(),
+                      group == &earlier ? 1 : 3);
+            database->EndGroup();
+        }
+        database->Close();
+        return QueryRows(path, "SELECT * FROM EMISSIONS ORDER BY FACILITY_ID, UNIT_ID");
+    };
+    const QList<QVariantList> rows = run(GroupMode::Statements);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(run(GroupMode::Bulk), rows);
+}
+
 TARNWICK_INSTANTIATE_BOTH_ENGINES(Groups);
 
 } // namespace

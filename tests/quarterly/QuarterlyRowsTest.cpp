@@ -156,6 +156,14 @@ TEST_P(QuarterlyRowsTest, SameFileAgainAddsNoRowTheKeysRefuse) {
     EXPECT_EQ(Progress.Values, (std::vector<float>{10, 100, 10, 100}));
 }
 
+TEST_P(QuarterlyRowsTest, AReportWithoutAReadableDateIsStoredOnceHoweverOftenItIsRead) {
+    for (int run = 0; run < 3; ++run)
+        for (const char* date : {"      ", "013245", "010230"})
+            Extract({FacilityLine(), DatRecord("301", {{4, date}, {10, date}})});
+    EXPECT_EQ(Count("QUARTERS"), 3);
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM QUARTERS WHERE DATE_OF_REPORT IS NULL")[0][0].toInt(), 3);
+}
+
 TEST_P(QuarterlyRowsTest, EmptyFileStillWritesFourRows) {
     State.CurrentFacilityId = 7;
     Extract({});

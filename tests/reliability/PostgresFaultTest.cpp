@@ -1,3 +1,4 @@
+#include "DatabaseConnection.h"
 #include "FaultHarness.h"
 
 #include <QCoreApplication>
@@ -198,6 +199,27 @@ TEST_F(ServerGoneTest, ServerStoppedInsideAFileLosesOnlyThatFilesUncommittedRows
     CloseDatabase(later);
     EXPECT_EQ(Rows(), 6);
     EXPECT_EQ(DuplicateKeyRows(State.DatabasePath), 0);
+}
+
+// Another session holds a table locked: the batch waits a bounded time, then says so.
+TEST_F(ServerGoneTest, ATableLockedByAnotherSessionStopsTheBatchWithAMessageThenGoesOn) {
+    auto holder = std::make_unique<DatabaseConnection>(LocateDatabase(State.DatabasePath));
+    ASSERT_FALSE(holder->Run("BEGIN").isValid());
+    ASSERT_FALSE(holder->Run("LOCK TABLE emissions IN SHARE MODE").isValid());
+    HookedBatchUi ui;
+    QElapsedTimer clock;
+    clock.start();
+
+    const BatchOutcome outcome = ExtractHourlyData(State, ui, Listing);
+
+    EXPECT_LT(clock.elapsed(), PromptMs);
+    EXPECT_TRUE(outcome.Stopped);
+    EXPECT_EQ(outcome.FilesExtracted, 0);
+    EXPECT_TRUE(Messages(ui).contains("Another program holds the database locked")) << Messages(ui);
+    holder.reset();
+    HookedBatchUi again;
+    EXPECT_TRUE(ExtractHourlyData(State, again, Listing).Succeeded()) << Messages(again);
+    EXPECT_EQ(Rows(), 6);
 }
 
 TEST_F(ServerGoneTest, ServerStoppedDuringTheQuarterlyBatchFailsEachLaterFilePromptly) {

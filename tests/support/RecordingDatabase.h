@@ -19,7 +19,7 @@ public:
         Statements.append(statement);
     }
     QVariant ReadField(const QString&, const QString&) override { return {}; }
-    void BeginGroup() override { ++GroupsBegun; }
+    void BeginGroup(GroupMode) override { ++GroupsBegun; }
     void EndGroup() override { ++GroupsEnded; }
     void Close() noexcept override {}
 

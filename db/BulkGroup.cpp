@@ -1,0 +1,71 @@
+#include "BulkGroup.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Pending rows are written when this many wait, so that memory stays flat however large the
+// file; any point is as good as another, as the rows written equal the statements run so far.
+constexpr qsizetype ChunkRows = 16384;
+
+} // namespace
+
+BulkGroup::BulkGroup(StatementCache& statements, BulkWriter& writer)
+    : Statements(statements), Writer(writer) {}
+
+TableFold& BulkGroup::FoldFor(const TableInfo& table) {
+    for (const std::unique_ptr<TableFold>& fold : Folds)
+        if (&fold->Table() == &table)
+            return *fold;
+    Folds.push_back(std::make_unique<TableFold>(table));
+    return *Folds.back();
+}
+
+qsizetype BulkGroup::PendingRows() const {
+    qsizetype rows = 0;
+    for (const std::unique_ptr<TableFold>& fold : Folds)
+        rows += fold->RowCount();
+    return rows;
+}
+
+bool BulkGroup::Fold(const QString& text) {
+    const StatementPlan& plan = Statements.PlanFor(text);
+    if (!plan.Foldable)
+        return false;
+    // A key with a NULL matches no row: its INSERT is skipped and its UPDATE changes nothing.
+    if (!Statements.Convert(plan, text, Values))
+        return true;
+    const std::size_t sets = Statements.Parsed().Values.size();
+    Sets.clear();
+    Keys.clear();
+    for (std::size_t i = 0; i < Values.size(); ++i) {
+        if (i >= sets && Values[i].IsNull())
+            return true;
+        (i < sets ? Sets : Keys).push_back({plan.Columns[i].Index, &Values[i]});
+    }
+    TableFold& fold = FoldFor(*plan.Table);
+    if (Statements.Parsed().Kind == StatementKind::Update) {
+        fold.AddUpdate(Sets, Keys);
+    } else if (fold.AddInsert(Sets) == TableFold::Result::FlushFirst) {
+        Flush();
+        fold.AddInsert(Sets);
+    }
+    if (PendingRows() >= ChunkRows)
+        Flush();
+    return true;
+}
+
+void BulkGroup::Flush() {
+    for (const std::unique_ptr<TableFold>& fold : Folds) {
+        if (fold->IsEmpty())
+            continue;
+        Writer.Write(*fold);
+        fold->Clear();
+    }
+}
+
+void BulkGroup::Discard() {
+    Folds.clear();
+}
+
+} // namespace tarnwick

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "BulkWriter.h"
+#include "StatementCache.h"
+
+#include <memory>
+#include <vector>
+
+namespace tarnwick {
+
+// The statements of a bulk group folded into pending rows per table, written in chunks.
+class BulkGroup {
+public:
+    BulkGroup(StatementCache& statements, BulkWriter& writer);
+
+    // Folds one statement; false when it cannot be folded and is to run by itself, after
+    // Flush(). Throws DatabaseError for a statement it cannot read or convert, and
+    // EngineFailure when a full chunk is written and refused.
+    bool Fold(const QString& text);
+    // Writes every pending row. Throws EngineFailure.
+    void Flush();
+    // Forgets the pending rows: the transaction was rolled back.
+    void Discard();
+
+private:
+    TableFold& FoldFor(const TableInfo& table);
+    qsizetype PendingRows() const;
+
+    StatementCache& Statements;
+    BulkWriter& Writer;
+    std::vector<std::unique_ptr<TableFold>> Folds;
+    std::vector<ColumnValue> Values; // reused for every statement
+    std::vector<ColumnAssignment> Sets;
+    std::vector<ColumnAssignment> Keys;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,310 @@
+#include "BulkWriter.h"
+
+#include "DatabaseConnection.h"
+#include "DatabaseLocation.h"
+
+#include <QSqlDriver>
+#include <charconv>
+#include <libpq-fe.h>
+
+namespace tarnwick {
+
+namespace {
+
+std::vector<qsizetype> ColumnsIn(quint64 mask) {
+    std::vector<qsizetype> columns;
+    for (qsizetype column = 0; column < 64; ++column)
+        if (mask & (quint64(1) << column))
+            columns.push_back(column);
+    return columns;
+}
+
+QString NameList(const TableInfo& table, const std::vector<qsizetype>& columns, QStringView format,
+                 QStringView separator) {
+    QStringList names;
+    for (const qsizetype column : columns) {
+        const QString name = QuotedName(table.Columns[std::size_t(column)].Name);
+        names << format.toString().replace(QStringLiteral("%1"), name);
+    }
+    return names.join(separator);
+}
+
+// The columns an inserted row gives: its INSERT's and those its UPDATEs set.
+std::vector<qsizetype> InsertedColumns(const TableFold::RowShape& shape) {
+    return ColumnsIn(shape.InsertColumns | shape.UpdateColumns);
+}
+
+// INSERT of one shape of row from `source`, which yields the columns of InsertedColumns().
+// The UPDATEs' columns win over a row already in the table; the other columns of such a row
+// stay, as its INSERT would have done nothing.
+QString UpsertSql(const TableFold& fold, const TableFold::RowShape& shape, const QString& source) {
+    const TableInfo& table = fold.Table();
+    QString sql = QStringLiteral("INSERT INTO %1 (%2) %3 ON CONFLICT ")
+                      .arg(QuotedName(table.Name),
+                           NameList(table, InsertedColumns(shape), u"%1", u", "), source);
+    if (shape.UpdateColumns == 0)
+        return sql + QStringLiteral("DO NOTHING");
+    return sql +
+           QStringLiteral("(%1) DO UPDATE SET %2")
+               .arg(NameList(table, fold.KeyColumns(), u"%1", u", "),
+                    NameList(table, ColumnsIn(shape.UpdateColumns), u"%1 = excluded.%1", u", "));
+}
+
+} // namespace
+
+QString QuotedName(const QString& name) {
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// --- prepared statements, row by row
+
+struct PreparedBulkWriter::Upsert {
+    const TableInfo* Table = nullptr;
+    TableFold::RowShape Shape;
+    std::unique_ptr<PreparedStatement> Statement;
+    std::vector<qsizetype> Columns; // bound in this order
+};
+
+PreparedBulkWriter::PreparedBulkWriter(const DatabaseLocation& location,
+                                       StatementFactory newStatement)
+    : Location(location), NewStatement(std::move(newStatement)) {}
+
+PreparedBulkWriter::~PreparedBulkWriter() = default;
+
+PreparedBulkWriter::Upsert& PreparedBulkWriter::UpsertFor(const TableFold& fold,
+                                                          const TableFold::RowShape& shape) {
+    for (const std::unique_ptr<Upsert>& upsert : Upserts)
+        if (upsert->Table == &fold.Table() && upsert->Shape == shape)
+            return *upsert;
+    auto upsert = std::make_unique<Upsert>();
+    upsert->Table = &fold.Table();
+    upsert->Shape = shape;
+    QString sql;
+    if (shape.Inserted) {
+        upsert->Columns = InsertedColumns(shape);
+        QStringList placeholders(qsizetype(upsert->Columns.size()), QStringLiteral("?"));
+        sql = UpsertSql(fold, shape,
+                        QStringLiteral("VALUES (%1)").arg(placeholders.join(QStringLiteral(", "))));
+    } else {
+        // Only UPDATEs, before any INSERT of the key: they change a row already in the table.
+        const std::vector<qsizetype> sets = ColumnsIn(shape.UpdateColumns);
+        sql =
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                .arg(QuotedName(fold.Table().Name), NameList(fold.Table(), sets, u"%1 = ?", u", "),
+                     NameList(fold.Table(), fold.KeyColumns(), u"%1 = ?", u" AND "));
+        upsert->Columns = sets;
+        upsert->Columns.insert(upsert->Columns.end(), fold.KeyColumns().begin(),
+                               fold.KeyColumns().end());
+    }
+    upsert->Statement = NewStatement();
+    if (!upsert->Statement->Prepare(sql))
+        ThrowEngineFailure(Location, upsert->Statement->Fault(), sql);
+    Upserts.push_back(std::move(upsert));
+    return *Upserts.back();
+}
+
+void PreparedBulkWriter::Write(const TableFold& fold) {
+    const Upsert* last = nullptr;
+    for (qsizetype row = 0; row < fold.RowCount(); ++row) {
+        const TableFold::RowShape shape = fold.ShapeOf(row);
+        if (!last || last->Table != &fold.Table() || !(last->Shape == shape))
+            last = &UpsertFor(fold, shape);
+        for (std::size_t i = 0; i < last->Columns.size(); ++i)
+            last->Statement->Bind(int(i), fold.ValueOf(row, last->Columns[i]));
+        if (!last->Statement->Run())
+            ThrowEngineFailure(Location, last->Statement->Fault(), QStringLiteral("upsert"));
+    }
+}
+
+// --- PostgreSQL COPY
+
+namespace {
+
+const QString ShapeColumn = QStringLiteral("tarnwick_shape");
+
+// COPY's text format: tab between fields, \N for NULL, backslash escapes in text.
+void AppendCopyText(QByteArray& out, QStringView text) {
+    const QByteArray utf8 = text.toUtf8();
+    for (const char c : utf8) {
+        switch (c) {
+        case '\\':
+            out.append("\\\\");
+            break;
+        case '\t':
+            out.append("\\t");
+            break;
+        case '\n':
+            out.append("\\n");
+            break;
+        case '\r':
+            out.append("\\r");
+            break;
+        default:
+            out.append(c);
+        }
+    }
+}
+
+template <typename Number> void AppendNumber(QByteArray& out, Number value) {
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
+
+// Doubles in their shortest form that reads back to the same double, as Qt's driver sends them.
+void AppendCopyValue(QByteArray& out, const ColumnValue& value) {
+    switch (value.ValueKind) {
+    case ColumnValue::Kind::Null:
+        out.append("\\N");
+        return;
+    case ColumnValue::Kind::Integer:
+        return AppendNumber(out, value.Integer);
+    case ColumnValue::Kind::Real:
+        return AppendNumber(out, value.Real);
+    case ColumnValue::Kind::Date:
+        out.append(value.Date.toString(Qt::ISODate).toLatin1());
+        return;
+    case ColumnValue::Kind::Text:
+        return AppendCopyText(out, value.Text.Text);
+    }
+}
+
+EngineFault FaultOf(PGconn* connection, const PGresult* result) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    FailureKind kind = FailureKind::Other;
+    if (PQstatus(connection) != CONNECTION_OK)
+        kind = FailureKind::ConnectionLost;
+    else if (state)
+        kind = ClassifyPostgresState(QString::fromLatin1(state));
+    const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(connection);
+    if (!message || !*message)
+        message = PQerrorMessage(connection);
+    QString text = QString::fromUtf8(message).trimmed();
+    if (state)
+        text += QStringLiteral(" (%1)").arg(QString::fromLatin1(state));
+    return {kind, EngineSentence(text)};
+}
+
+// Owns a result and clears it on every path.
+struct Result {
+    explicit Result(PGresult* result) : Value(result) {}
+    ~Result() { PQclear(Value); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    PGresult* Value;
+};
+
+// A COPY sends its data in pieces of this size.
+constexpr qsizetype CopyPieceBytes = 1 << 18;
+
+} // namespace
+
+pg_conn* PostgresHandle(const QSqlDatabase& database) {
+    const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
+    // Qt names the type after the struct behind libpq's typedef.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+PostgresBulkWriter::PostgresBulkWriter(const DatabaseLocation& location, pg_conn* connection)
+    : Location(location), Connection(connection) {}
+
+void PostgresBulkWriter::Run(const QString& sql) {
+    Result result(PQexec(Connection, sql.toUtf8().constData()));
+    if (PQresultStatus(result.Value) != PGRES_COMMAND_OK)
+        ThrowEngineFailure(Location, FaultOf(Connection, result.Value), sql);
+}
+
+// Made once per transaction, with the table's column names and types but none of its rules,
+// and dropped at its end: the staging rows never outlive the file they came from.
+QString PostgresBulkWriter::StagingTableFor(const TableInfo& table) {
+    const QString name = QuotedName(QStringLiteral("tarnwick_staging_") + table.Name.toLower());
+    if (StagingTables.contains(name)) {
+        Run(QStringLiteral("TRUNCATE ") + name);
+        return name;
+    }
+    Run(QStringLiteral("CREATE TEMPORARY TABLE %1 ON COMMIT DROP AS SELECT * FROM %2 WITH NO DATA")
+            .arg(name, QuotedName(table.Name)));
+    Run(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 integer").arg(name, ShapeColumn));
+    StagingTables << name;
+    return name;
+}
+
+void PostgresBulkWriter::Copy(const TableFold& fold, const QString& staging,
+                              const std::vector<TableFold::RowShape>& shapes) {
+    const TableInfo& table = fold.Table();
+    std::vector<qsizetype> all(table.Columns.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = qsizetype(i);
+    const QString copy = QStringLiteral("COPY %1 (%2, %3) FROM STDIN")
+                             .arg(staging, ShapeColumn, NameList(table, all, u"%1", u", "));
+    {
+        Result started(PQexec(Connection, copy.toUtf8().constData()));
+        if (PQresultStatus(started.Value) != PGRES_COPY_IN)
+            ThrowEngineFailure(Location, FaultOf(Connection, started.Value), copy);
+    }
+    QByteArray data;
+    data.reserve(CopyPieceBytes + 4096);
+    const auto send = [&] {
+        if (!data.isEmpty() && PQputCopyData(Connection, data.constData(), int(data.size())) != 1)
+            ThrowEngineFailure(Location, FaultOf(Connection, nullptr), copy);
+        data.clear();
+    };
+    for (qsizetype row = 0; row < fold.RowCount(); ++row) {
+        const auto shape = std::find(shapes.begin(), shapes.end(), fold.ShapeOf(row));
+        AppendNumber(data, int(shape - shapes.begin()));
+        for (const qsizetype column : all) {
+            data.append('\t');
+            AppendCopyValue(data, fold.ValueOf(row, column));
+        }
+        data.append('\n');
+        if (data.size() >= CopyPieceBytes)
+            send();
+    }
+    send();
+    if (PQputCopyEnd(Connection, nullptr) != 1)
+        ThrowEngineFailure(Location, FaultOf(Connection, nullptr), copy);
+    EngineFault fault;
+    bool failed = false;
+    while (PGresult* raw = PQgetResult(Connection)) {
+        Result result(raw);
+        if (!failed && PQresultStatus(raw) != PGRES_COMMAND_OK) {
+            fault = FaultOf(Connection, raw);
+            failed = true;
+        }
+    }
+    if (failed)
+        ThrowEngineFailure(Location, fault, copy);
+}
+
+void PostgresBulkWriter::Write(const TableFold& fold) {
+    std::vector<TableFold::RowShape> shapes;
+    for (qsizetype row = 0; row < fold.RowCount(); ++row)
+        if (std::find(shapes.begin(), shapes.end(), fold.ShapeOf(row)) == shapes.end())
+            shapes.push_back(fold.ShapeOf(row));
+    const TableInfo& table = fold.Table();
+    const QString staging = StagingTableFor(table);
+    Copy(fold, staging, shapes);
+    for (std::size_t index = 0; index < shapes.size(); ++index) {
+        const TableFold::RowShape& shape = shapes[index];
+        const QString ofShape = QStringLiteral("%1 = %2").arg(ShapeColumn).arg(index);
+        if (shape.Inserted) {
+            Run(UpsertSql(
+                fold, shape,
+                QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                    .arg(NameList(table, InsertedColumns(shape), u"%1", u", "), staging, ofShape)));
+            continue;
+        }
+        const QString target = QuotedName(table.Name);
+        Run(QStringLiteral("UPDATE %1 AS t SET %2 FROM %3 AS s WHERE s.%4 AND %5")
+                .arg(target, NameList(table, ColumnsIn(shape.UpdateColumns), u"%1 = s.%1", u", "),
+                     staging, ofShape,
+                     NameList(table, fold.KeyColumns(), u"t.%1 = s.%1", u" AND ")));
+    }
+}
+
+} // namespace tarnwick

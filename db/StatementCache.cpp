@@ -1,0 +1,213 @@
+#include "StatementCache.h"
+
+#include "QtPreparedStatement.h"
+#include "RowFold.h"
+#include "SqlitePreparedStatement.h"
+
+#include <QSet>
+
+namespace tarnwick {
+
+namespace {
+
+// The program uses a dozen shapes; a flood of new ones is not worth keeping prepared.
+constexpr qsizetype MaxPreparedShapes = 256;
+
+QString Quoted(const QString& name) {
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString JoinedColumns(const std::vector<BoundColumn>& columns, qsizetype first, qsizetype count,
+                      QStringView format, QStringView separator) {
+    QStringList parts;
+    for (qsizetype i = first; i < first + count; ++i)
+        parts << format.toString().arg(Quoted(columns[std::size_t(i)].Column->Name));
+    return parts.join(separator);
+}
+
+QString BuildSql(const SqlStatement& statement, const TableInfo& table,
+                 const std::vector<BoundColumn>& columns) {
+    const qsizetype values = qsizetype(statement.Values.size());
+    const qsizetype conditions = qsizetype(statement.Conditions.size());
+    switch (statement.Kind) {
+    case StatementKind::Insert:
+        // ON CONFLICT DO NOTHING skips only rows a PRIMARY KEY or UNIQUE constraint refuses;
+        // every other failure still surfaces.
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
+            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1", u", "),
+                 QStringList(values, QStringLiteral("?")).join(u", "));
+    case StatementKind::Update:
+        return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1 = ?", u", "),
+                 JoinedColumns(columns, values, conditions, u"%1 = ?", u" AND "));
+    case StatementKind::Count:
+        return QStringLiteral("SELECT COUNT(*) FROM %1").arg(Quoted(table.Name));
+    }
+    return {};
+}
+
+// An UPDATE folds when its WHERE names each key column once and nothing else, and its SET
+// leaves the key alone; an INSERT when its table has a key.
+bool IsFoldable(const SqlStatement& statement, const TableInfo& table,
+                const std::vector<BoundColumn>& columns) {
+    if (statement.Kind == StatementKind::Count || !TableFold::CanFold(table))
+        return false;
+    if (statement.Kind == StatementKind::Insert)
+        return true;
+    const std::size_t sets = statement.Values.size();
+    QSet<qsizetype> keys;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const bool isKey = columns[i].Column->PrimaryKey;
+        if (i < sets ? isKey : (!isKey || keys.contains(columns[i].Index)))
+            return false;
+        if (i >= sets)
+            keys.insert(columns[i].Index);
+    }
+    qsizetype keyColumns = 0;
+    for (const ColumnInfo& column : table.Columns)
+        keyColumns += column.PrimaryKey;
+    return keys.size() == keyColumns;
+}
+
+} // namespace
+
+StatementCache::StatementCache(DatabaseConnection& connection, TableCatalog& catalog)
+    : Connection(connection), Catalog(catalog) {
+    if (connection.Location().Engine == DatabaseEngine::SQLite)
+        SqliteConnection = SqliteHandle(connection.Database());
+}
+
+StatementPlan& StatementCache::PlanFor(const QString& text) {
+    for (StatementPlan*& recent : Recent) {
+        if (recent && recent->Skeleton && recent->Skeleton->Parse(text, Statement)) {
+            std::swap(recent, Recent.front());
+            return *Recent.front();
+        }
+    }
+    ParseStatement(text, Statement);
+    StatementPlan& plan = FindPlan(text);
+    plan.Skeleton.emplace(text, Statement);
+    if (Recent.front() != &plan) {
+        Recent.back() = Recent.front();
+        Recent.front() = &plan;
+    }
+    return plan;
+}
+
+StatementPlan& StatementCache::FindPlan(const QString& text) {
+    const std::size_t hash = StatementShape::QuickHash(Statement);
+    for (const std::unique_ptr<StatementPlan>& plan : Plans)
+        if (plan->Shape.Hash() == hash && plan->Shape.Matches(Statement))
+            return *plan;
+    std::unique_ptr<StatementPlan> plan = NewPlan(text);
+    if (qsizetype(Plans.size()) >= MaxPreparedShapes)
+        Clear();
+    Plans.push_back(std::move(plan));
+    return *Plans.back();
+}
+
+std::unique_ptr<StatementPlan> StatementCache::NewPlan(const QString& text) {
+    const TableInfo* table = Catalog.Find(Statement.Table);
+    if (!table)
+        ThrowStatementFault(QStringLiteral("The database %1 has no table %2.")
+                                .arg(Connection.Location().Describe(), Statement.Table.toString()),
+                            text);
+    auto plan = std::make_unique<StatementPlan>(Statement);
+    plan->Table = table;
+    QSet<const ColumnInfo*> assigned;
+    const auto addColumn = [&](QStringView name, bool assigning) {
+        const ColumnInfo* column = table->FindColumn(name);
+        if (!column)
+            ThrowStatementFault(
+                QStringLiteral("The table %1 has no column %2.").arg(table->Name, name.toString()),
+                text);
+        if (assigning && assigned.contains(column))
+            ThrowStatementFault(QStringLiteral("The column %1 is given twice.").arg(column->Name),
+                                text);
+        if (assigning)
+            assigned.insert(column);
+        plan->Columns.push_back({column, column - table->Columns.data(),
+                                 Statement.Kind == StatementKind::Insert && column->PrimaryKey});
+    };
+    for (const ColumnLiteral& item : Statement.Values)
+        addColumn(item.Column, true);
+    for (const ColumnLiteral& item : Statement.Conditions)
+        addColumn(item.Column, false);
+    if (Statement.Kind == StatementKind::Insert)
+        for (const ColumnInfo& column : table->Columns)
+            if (column.PrimaryKey && !assigned.contains(&column))
+                plan->AlwaysSkipped = true;
+    plan->Foldable = IsFoldable(Statement, *table, plan->Columns);
+    return plan;
+}
+
+void StatementCache::Prepare(StatementPlan& plan, const QString& text) {
+    plan.Statement = NewStatement();
+    if (!plan.Statement->Prepare(BuildSql(Statement, *plan.Table, plan.Columns)))
+        ThrowEngineFailure(Connection.Location(), plan.Statement->Fault(), text);
+}
+
+std::unique_ptr<PreparedStatement> StatementCache::NewStatement() {
+    if (SqliteConnection)
+        return std::make_unique<SqlitePreparedStatement>(SqliteConnection);
+    return std::make_unique<QtPreparedStatement>(Connection.Database(),
+                                                 Connection.Location().Engine);
+}
+
+bool StatementCache::Convert(const StatementPlan& plan, const QString& text,
+                             std::vector<ColumnValue>& values) {
+    values.clear();
+    if (plan.AlwaysSkipped)
+        return false;
+    std::size_t index = 0;
+    try {
+        for (const auto* items : {&Statement.Values, &Statement.Conditions}) {
+            for (const ColumnLiteral& item : *items) {
+                const BoundColumn& bound = plan.Columns[index++];
+                values.push_back(
+                    ConvertLiteralValue(item.Value, bound.Column->Type, bound.Column->Name));
+                if (bound.SkipWhenNull && values.back().IsNull())
+                    return false;
+            }
+        }
+    } catch (const DatabaseError& error) {
+        ThrowStatementFault(error.Message, text);
+    }
+    return true;
+}
+
+bool StatementCache::Run(const QString& text) {
+    StatementPlan& plan = PlanFor(text);
+    if (Statement.Kind == StatementKind::Count)
+        ThrowStatementFault(
+            QStringLiteral("A SELECT Count(*) query is read with ReadField, not run."), text);
+    if (!Convert(plan, text, Values))
+        return false;
+    if (!plan.Statement)
+        Prepare(plan, text);
+    for (std::size_t i = 0; i < Values.size(); ++i)
+        plan.Statement->Bind(int(i), Values[i]);
+    if (!plan.Statement->Run())
+        ThrowEngineFailure(Connection.Location(), plan.Statement->Fault(), text);
+    return true;
+}
+
+qint64 StatementCache::Count(const QString& query, const QString& field) {
+    StatementPlan& plan = PlanFor(query);
+    if (Statement.Kind != StatementKind::Count)
+        ThrowStatementFault(QStringLiteral("ReadField reads SELECT Count(*) queries only."), query);
+    if (Statement.CountAlias.compare(field, Qt::CaseInsensitive) != 0)
+        ThrowStatementFault(QStringLiteral("The query has no field %1; its field is %2.")
+                                .arg(field, Statement.CountAlias.toString()),
+                            query);
+    if (!plan.Statement)
+        Prepare(plan, query);
+    qint64 count = 0;
+    if (!plan.Statement->ReadCount(count))
+        ThrowEngineFailure(Connection.Location(), plan.Statement->Fault(), query);
+    return count;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,130 @@
+#include "TransactionGroup.h"
+
+namespace tarnwick {
+
+namespace {
+
+// PostgreSQL aborts the whole transaction when one statement fails. The group keeps a
+// savepoint and the statements run since it, so that after a failure it can roll back to the
+// savepoint, run them again and commit. The savepoint moves on every this many statements.
+constexpr qsizetype CheckpointInterval = 1000;
+const QString CheckpointName = QStringLiteral("tarnwick_checkpoint");
+
+} // namespace
+
+TransactionGroup::TransactionGroup(DatabaseConnection& connection,
+                                   std::function<void(const QString&)> rerun)
+    : Connection(connection), Rerun(std::move(rerun)) {}
+
+bool TransactionGroup::Begin() {
+    if (Depth++ > 0)
+        return false;
+    try {
+        StartTransaction();
+    } catch (const DatabaseError&) {
+        Depth = 0;
+        throw;
+    }
+    return true;
+}
+
+bool TransactionGroup::End() {
+    if (Depth == 0 || --Depth > 0)
+        return false;
+    const QSqlError error = Connection.Run(QStringLiteral("COMMIT"));
+    Reset();
+    if (!error.isValid())
+        return true;
+    Connection.Run(QStringLiteral("ROLLBACK"));
+    throw DatabaseError(QStringLiteral("Cannot commit the statements to the database %1: %2 "
+                                       "The statements since the last commit were not saved.")
+                            .arg(Connection.Location().Describe(), EngineText(error)));
+}
+
+void TransactionGroup::StartTransaction() {
+    RunCommand(QStringLiteral("BEGIN"));
+    if (Connection.Location().Engine == DatabaseEngine::PostgreSQL)
+        RunCommand(QStringLiteral("SAVEPOINT ") + CheckpointName);
+}
+
+void TransactionGroup::RunCommand(const QString& command) {
+    const QSqlError error = Connection.Run(command);
+    if (error.isValid())
+        ThrowEngineFailure(
+            Connection.Location(),
+            {ClassifyFailure(Connection.Location().Engine, error, Connection.Database().isOpen()),
+             EngineText(error)},
+            command);
+}
+
+void TransactionGroup::Remember(const QString& text) {
+    if (Depth == 0)
+        return;
+    Uncommitted = true;
+    if (Connection.Location().Engine != DatabaseEngine::PostgreSQL)
+        return;
+    SinceCheckpoint.append(text);
+    if (SinceCheckpoint.size() >= CheckpointInterval)
+        TakeCheckpoint();
+}
+
+void TransactionGroup::TakeCheckpoint() {
+    RunCommand(QStringLiteral("RELEASE SAVEPOINT ") + CheckpointName);
+    RunCommand(QStringLiteral("SAVEPOINT ") + CheckpointName);
+    SinceCheckpoint.clear();
+}
+
+QString TransactionGroup::SaveAfterFailure(FailureKind kind, bool engineFailed) {
+    if (Depth == 0)
+        return {};
+    if (kind == FailureKind::ConnectionLost) {
+        const bool lost = Uncommitted;
+        Abandon();
+        return lost ? QStringLiteral(" The statements not yet committed were lost with it.")
+                    : QString();
+    }
+    try {
+        if (engineFailed && Connection.Location().Engine == DatabaseEngine::PostgreSQL)
+            RestoreCheckpoint();
+        if (Uncommitted)
+            CommitAndContinue();
+        return {};
+    } catch (const DatabaseError& error) {
+        Abandon();
+        return QStringLiteral(" The statements before it could not be saved either: ") +
+               error.Message;
+    }
+}
+
+void TransactionGroup::RestoreCheckpoint() {
+    RunCommand(QStringLiteral("ROLLBACK TO SAVEPOINT ") + CheckpointName);
+    const QStringList replay = SinceCheckpoint;
+    for (const QString& text : replay)
+        Rerun(text);
+}
+
+void TransactionGroup::CommitAndContinue() {
+    RunCommand(QStringLiteral("COMMIT"));
+    Uncommitted = false;
+    SinceCheckpoint.clear();
+    StartTransaction();
+}
+
+void TransactionGroup::Reset() {
+    Depth = 0;
+    Uncommitted = false;
+    SinceCheckpoint.clear();
+}
+
+void TransactionGroup::Abandon() noexcept {
+    Reset();
+    Connection.Run(QStringLiteral("ROLLBACK"));
+}
+
+void TransactionGroup::CommitOnClose() noexcept {
+    if (Depth > 0)
+        Connection.Run(QStringLiteral("COMMIT"));
+    Reset();
+}
+
+} // namespace tarnwick

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "DatabaseConnection.h"
+#include "DatabaseFailure.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace tarnwick {
+
+// The transaction around a group of statements (one file), with what it takes to keep every
+// statement that ran when a later one fails.
+class TransactionGroup {
+public:
+    // `rerun` runs a statement again; PostgreSQL needs it after a rollback to the checkpoint.
+    TransactionGroup(DatabaseConnection& connection, std::function<void(const QString&)> rerun);
+
+    bool IsOpen() const { return Depth > 0; }
+    bool IsOutermost() const { return Depth == 1; }
+
+    // Opens a group; true when it began the transaction (the outermost group).
+    bool Begin();
+    // Closes a group; true when it committed the transaction. Throws DatabaseError when the
+    // commit fails, after rolling back.
+    bool End();
+
+    // A statement that ran inside the group.
+    void Remember(const QString& text);
+
+    // After a failing statement: commits what ran before it and opens the transaction again.
+    // Returns what the user should add to the failure's message: nothing when the statements
+    // before the failing one are safe.
+    QString SaveAfterFailure(FailureKind kind, bool engineFailed);
+
+    // Rolls back and closes every group.
+    void Abandon() noexcept;
+    // Commits and closes every group, ignoring errors: nothing executed is dropped on the way
+    // out.
+    void CommitOnClose() noexcept;
+
+private:
+    void StartTransaction();
+    void RunCommand(const QString& command);
+    void TakeCheckpoint();
+    void RestoreCheckpoint();
+    void CommitAndContinue();
+    void Reset();
+
+    DatabaseConnection& Connection;
+    std::function<void(const QString&)> Rerun;
+    int Depth = 0;
+    bool Uncommitted = false;    // statements ran since the group's last commit
+    QStringList SinceCheckpoint; // PostgreSQL: run again when a failure aborts the transaction
+};
+
+} // namespace tarnwick

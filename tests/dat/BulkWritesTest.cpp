@@ -1,0 +1,207 @@
+// The bulk path against the statement path: the same files, or the same statements, written
+// both ways into two fresh databases must leave the same rows, fail at the same line with the
+// same message, and keep the same rows when they fail.
+
+#include "DatTestFiles.h"
+#include "DatabaseLocation.h"
+#include "HourlyReader.h"
+#include "RecordingDatabase.h"
+#include "TestDatabases.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+namespace {
+
+using Rows = QList<QVariantList>;
+
+// What one way of writing left behind.
+struct Outcome {
+    Rows Emissions;
+    QStringList Failures; // "line: message" of each file that failed
+};
+
+QByteArray Pick(std::mt19937& random, std::initializer_list<const char*> choices) {
+    std::uniform_int_distribution<std::size_t> index(0, choices.size() - 1);
+    return QByteArray(choices.begin()[index(random)]);
+}
+
+// An hourly line of any of the seven types over a few keys, so that keys repeat within and
+// across files, with values that are numbers, blank or no number at all.
+QByteArray RandomHourlyLine(std::mt19937& random) {
+    const QByteArray unit = Pick(random, {"1", "2", " CS0"});
+    const QByteArray date = Pick(random, {"010315", "010316"});
+    const QByteArray hour = Pick(random, {"00", "07", "23"});
+    const auto value = [&] {
+        return Pick(random, {"  12.5", "100.0", "", "    ", "ab", "-0.5", "7"});
+    };
+    switch (std::uniform_int_distribution<int>(0, 6)(random)) {
+    case 0:
+        return SO2ConcLine(unit, date, hour, value(), value(), value());
+    case 1:
+        return NOxConcLine(unit, date, hour, value(), value(), value());
+    case 2:
+        return CO2ConcLine(unit, date, hour, value(), value());
+    case 3:
+        return FlowLine(unit, date, hour, value(), value(), value());
+    case 4:
+        return SO2MassLine(unit, date, hour, value(), value(), value());
+    case 5:
+        return NOxRateLine(unit, date, hour, value(), value(), value(),
+                           Pick(random, {"03", "", "x"}));
+    default:
+        return CO2MassLine(unit, date, hour, value(), value());
+    }
+}
+
+// Files whose "100" line stands anywhere, also last; two facilities share the keys.
+std::vector<std::vector<QByteArray>> RandomCorpus(unsigned seed, int files, int lines) {
+    std::mt19937 random(seed);
+    std::vector<std::vector<QByteArray>> corpus;
+    for (int file = 0; file < files; ++file) {
+        std::vector<QByteArray> content;
+        for (int line = 0; line < lines; ++line)
+            content.push_back(RandomHourlyLine(random));
+        const auto at = std::uniform_int_distribution<std::size_t>(0, content.size())(random);
+        content.insert(content.begin() + qsizetype(at),
+                       FacilityLine(Pick(random, {"000001", "2"})));
+        corpus.push_back(content);
+    }
+    return corpus;
+}
+
+class BulkWrites : public BothEngines {
+protected:
+    // Writes the corpus `runs` times, file by file, in one way into a fresh database;
+    // `prepare` may change the database first, `progress` break it mid-file.
+    Outcome Write(GroupMode mode, const std::vector<std::vector<QByteArray>>& corpus, int runs,
+                  const std::function<void(const QString&)>& prepare = {},
+                  RecordProgress* progress = nullptr) {
+        const QString path = FreshDatabase();
+        if (prepare)
+            prepare(path);
+        Outcome outcome;
+        {
+            std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
+            ReaderState state;
+            RecordingProgress quiet;
+            for (int run = 0; run < runs; ++run) {
+                for (std::size_t i = 0; i < corpus.size(); ++i) {
+                    const QString file =
+                        WriteDatFile(Folder, QStringLiteral("f%1.DAT").arg(i), corpus[i]);
+                    try {
+                        ExtractHourlyFile(file, state, *database, progress ? *progress : quiet,
+                                          mode);
+                    } catch (const DatFileError& error) {
+                        // Each way has a database of its own, named in the message.
+                        QString message = error.Message;
+                        message.replace(LocateDatabase(path).Describe(), QStringLiteral("db"));
+                        outcome.Failures << QStringLiteral("%1: %2").arg(error.Line).arg(message);
+                    } catch (const DatabaseError& error) {
+                        outcome.Failures << error.Message;
+                    }
+                }
+            }
+            database->Close();
+        }
+        outcome.Emissions = QueryRows(path, QStringLiteral("SELECT * FROM EMISSIONS ORDER BY "
+                                                           "FACILITY_ID, UNIT_ID, DATA_DATE, "
+                                                           "DATA_HOUR"));
+        return outcome;
+    }
+
+    void ExpectSameBothWays(const std::vector<std::vector<QByteArray>>& corpus, int runs,
+                            const std::function<void(const QString&)>& prepare = {}) {
+        const Outcome statements = Write(GroupMode::Statements, corpus, runs, prepare);
+        const Outcome bulk = Write(GroupMode::Bulk, corpus, runs, prepare);
+        EXPECT_FALSE(statements.Emissions.isEmpty());
+        EXPECT_EQ(bulk.Emissions, statements.Emissions);
+        EXPECT_EQ(bulk.Failures, statements.Failures);
+    }
+
+    QTemporaryDir Folder;
+};
+
+TEST_P(BulkWrites, RandomFilesWrittenTwiceGiveTheRowsOfTheStatements) {
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        ExpectSameBothWays(RandomCorpus(seed, 3, 60), 2);
+    }
+}
+
+TEST_P(BulkWrites, AMissingColumnStopsAtTheSameLineKeepingTheSameRows) {
+    ExpectSameBothWays(RandomCorpus(4, 2, 40), 1, [](const QString& path) {
+        RunSql(path, QStringLiteral("ALTER TABLE EMISSIONS DROP COLUMN NOX_AVG_PPM_PER_HOUR_ADJ"));
+    });
+}
+
+TEST_P(BulkWrites, ARowTheEngineRefusesStopsAtTheSameLineKeepingTheSameRows) {
+    const std::vector<std::vector<QByteArray>> corpus{
+        {FacilityLine("3"), SO2MassLine("1", "010315", "01", "  10.0", "", ""),
+         SO2MassLine("1", "010315", "02", "  20.0", "", ""),
+         SO2MassLine("1", "010315", "03", " 900.0", "", ""),
+         SO2MassLine("1", "010315", "04", "  30.0", "", "")}};
+    ExpectSameBothWays(corpus, 1, [this](const QString& path) {
+        if (GetParam() == DatabaseEngine::PostgreSQL) {
+            RunSql(path, "ALTER TABLE EMISSIONS ADD CHECK (SO2_MASS_LB_HOUR < 500)");
+            return;
+        }
+        for (const char* event : {"INSERT", "UPDATE"})
+            RunSql(path, QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON EMISSIONS WHEN "
+                                        "NEW.SO2_MASS_LB_HOUR >= 500 BEGIN SELECT RAISE(ABORT, "
+                                        "'too much SO2'); END")
+                             .arg(QLatin1String(event)));
+    });
+}
+
+// More keys than one chunk holds, each given by an INSERT and set by an UPDATE.
+TEST_P(BulkWrites, AFileLargerThanAChunkGivesTheRowsOfTheStatements) {
+    if (GetParam() == DatabaseEngine::PostgreSQL)
+        GTEST_SKIP() << "the statement path takes too long for a test on the server";
+    std::vector<QByteArray> lines{FacilityLine("5")};
+    for (int day = 0; day < 720; ++day)
+        for (int hour = 0; hour < 24; ++hour) {
+            const QByteArray date = QDate(2001, 1, 1).addDays(day).toString("yyMMdd").toLatin1();
+            const QByteArray hourText = QByteArray::number(hour).rightJustified(2, '0');
+            lines.push_back(NOxConcLine("1", date, hourText, QByteArray::number(day), "", ""));
+        }
+    ExpectSameBothWays({lines}, 2);
+}
+
+TARNWICK_INSTANTIATE_BOTH_ENGINES(BulkWrites);
+
+// Ends the database's server connection after the second writer of the file.
+class ConnectionKiller : public RecordProgress {
+public:
+    explicit ConnectionKiller(QString path) : Path(std::move(path)) {}
+    void SetRecordProgress(float value) override {
+        if (value > 28 && value < 29)
+            RunSql(Path, "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                         "datname = current_database() AND pid <> pg_backend_pid()");
+    }
+    QString Path;
+};
+
+TEST_P(BulkWrites, ALostConnectionLosesTheFileBothWays) {
+    if (GetParam() != DatabaseEngine::PostgreSQL)
+        GTEST_SKIP() << "a SQLite file has no connection to lose";
+    const auto corpus = RandomCorpus(5, 1, 80);
+    std::array<Outcome, 2> outcomes;
+    for (const GroupMode mode : {GroupMode::Statements, GroupMode::Bulk}) {
+        ConnectionKiller killer(QString{});
+        outcomes[std::size_t(mode)] = Write(
+            mode, corpus, 1, [&](const QString& path) { killer.Path = path; }, &killer);
+        const Outcome& outcome = outcomes[std::size_t(mode)];
+        ASSERT_EQ(outcome.Failures.size(), 1);
+        EXPECT_TRUE(outcome.Failures[0].contains("connection"))
+            << outcome.Failures[0].toStdString();
+        EXPECT_TRUE(outcome.Emissions.isEmpty());
+    }
+}
+
+} // namespace
