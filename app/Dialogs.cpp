@@ -49,4 +49,9 @@ QString QtDialogs::ChooseExistingFile(QWidget* parent, const QStringList& filter
                                         &chosenFilter);
 }
 
+QString QtDialogs::ChooseSaveFile(QWidget* parent, const QString& title,
+                                  const QString& suggestedName, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, suggestedName, filter);
+}
+
 } // namespace tarnwick

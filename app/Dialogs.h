@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatchUi.h"
+#include "SaveFileChooser.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,7 @@ class QWidget;
 namespace tarnwick {
 
 // The modal dialogs the window shows, behind one seam so tests can answer them in advance.
-class Dialogs {
+class Dialogs : public SaveFileChooser {
 public:
     virtual ~Dialogs() = default;
 
@@ -35,6 +36,8 @@ public:
                                    const QString& defaultAnswer) override;
     QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
                                const QString& selectedFilter) override;
+    QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
+                           const QString& filter) override;
 };
 
 } // namespace tarnwick

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "AboutBox.h"
+#include "DataSummaryWindow.h"
+#include "HourlyChartWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -42,6 +44,12 @@ void MainWindow::ConnectCommands() {
     // "Change path to Sources DB" has no action: "Open Sources DB" picks another database.
     bind(Controls.mnuExtractEmissionsData, [this] { ExtractHourlyData(Run, BatchView, DatFiles); });
     bind(Controls.mnuExtractHeaderData, [this] { ExtractQuarterlyData(Run, BatchView, DatFiles); });
+    bind(Controls.mnuHourlyChart, [this] {
+        ShowViewWindow(ChartWindow, new HourlyChartWindow(Run.DatabasePath, WindowDialogs, this));
+    });
+    bind(Controls.mnuDataSummary, [this] {
+        ShowViewWindow(SummaryWindow, new DataSummaryWindow(Run.DatabasePath, WindowDialogs, this));
+    });
     bind(Controls.mnuTarnwick, [this] { ShowAbout(); });
     connect(Controls.mnuExit, &QAction::triggered, this, &QWidget::close);
 }
@@ -57,6 +65,7 @@ void MainWindow::SetDatabaseCommandsEnabled(bool enabled) {
     for (QLabel* caption : Controls.CountCaptions)
         caption->setEnabled(enabled);
     Controls.mnuExtract->menuAction()->setEnabled(enabled);
+    Controls.mnuView->menuAction()->setEnabled(enabled);
     Controls.mnuLocateDATFiles->setEnabled(enabled);
     Controls.mnuLocateSourcesDB->setEnabled(enabled);
 }
@@ -113,6 +122,16 @@ void MainWindow::ShowAbout() {
     if (!About)
         About = std::make_unique<AboutBox>();
     About->exec();
+}
+
+void MainWindow::ShowViewWindow(QPointer<QWidget>& shown, QWidget* window) {
+    // A new window each time reads the database as it is now, after any batch since.
+    delete shown;
+    shown = window;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::RunCommand(const std::function<void()>& command) {

@@ -7,6 +7,7 @@
 #include "WidgetBatchUi.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -46,6 +47,7 @@ private:
     ShownDatabase TakeShownDatabase();
     void RestoreShownDatabase(ShownDatabase previous);
     void ShowAbout();
+    void ShowViewWindow(QPointer<QWidget>& shown, QWidget* window);
     void CloseDatabase() noexcept;
     // Runs one command unless another is running, reporting what escapes it.
     void RunCommand(const std::function<void()>& command);
@@ -56,6 +58,8 @@ private:
     RunState Run;
     FileSystemDatDirectory DatFiles;
     std::unique_ptr<AboutBox> About;
+    QPointer<QWidget> ChartWindow;
+    QPointer<QWidget> SummaryWindow;
     bool CommandRunning = false;
 };
 

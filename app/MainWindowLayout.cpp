@@ -193,6 +193,12 @@ void BuildMenus(QMenuBar* bar, MainWindowControls& controls) {
     controls.mnuExtractHeaderData = AddItem(controls.mnuExtract, "mnuExtractHeaderData",
                                             QStringLiteral("Extract &Quarterly Data"));
 
+    controls.mnuView = AddMenu(bar, "mnuView", QStringLiteral("&View"));
+    controls.mnuHourlyChart =
+        AddItem(controls.mnuView, "mnuHourlyChart", QStringLiteral("Hourly &Chart…"));
+    controls.mnuDataSummary =
+        AddItem(controls.mnuView, "mnuDataSummary", QStringLiteral("Data &Summary…"));
+
     controls.mnuHelp = AddMenu(bar, "mnuHelp", QStringLiteral("&Help"));
     controls.mnuTarnwick =
         AddItem(controls.mnuHelp, "mnuTarnwick", QStringLiteral("&About Tarnwick"));

@@ -24,6 +24,9 @@ struct MainWindowControls {
     QMenu* mnuExtract = nullptr;
     QAction* mnuExtractEmissionsData = nullptr;
     QAction* mnuExtractHeaderData = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuHourlyChart = nullptr;
+    QAction* mnuDataSummary = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuTarnwick = nullptr;
 

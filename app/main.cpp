@@ -1,11 +1,14 @@
 #include "AboutBox.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "QtMessages.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    tarnwick::FilterQtMessages(false);
     QApplication application(argc, argv);
+    tarnwick::FilterQtMessages(QApplication::arguments().contains(QStringLiteral("--verbose")));
     QApplication::setApplicationName(tarnwick::ApplicationTitle);
     QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
     QApplication::setWindowIcon(tarnwick::ApplicationIcon());

@@ -6,7 +6,8 @@ add_library(tarnwick_window STATIC
     ${CMAKE_CURRENT_LIST_DIR}/WidgetBatchUi.cpp ${CMAKE_CURRENT_LIST_DIR}/WidgetBatchUi.h
 )
 target_include_directories(tarnwick_window PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(tarnwick_window PUBLIC tarnwick_core tarnwick_about Qt6::Widgets)
+target_link_libraries(tarnwick_window PUBLIC tarnwick_core tarnwick_about tarnwick_view_widgets
+                      Qt6::Widgets)
 
 add_executable(tarnwick WIN32 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(tarnwick PROPERTIES OUTPUT_NAME tarnwick)

@@ -1,10 +1,13 @@
 #include "BatchCommands.h"
+#include "QtMessages.h"
 #include "TerminalBatchUi.h"
+#include "ViewCommands.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -26,6 +29,20 @@ Commands:
                        SQLite file or an empty PostgreSQL database). An existing
                        Sources database is refused.
   counts DB            Print the row counts of the five tables.
+  export DB TABLE      Write the rows of TABLE (EMISSIONS, FACILITIES, UNITS,
+                       FUELS or QUARTERS) as CSV in key order: a header row,
+                       RFC 4180 quoting, CRLF line ends, UTF-8, dates as
+                       YYYY-MM-DD, empty fields for NULL. Options: --facility,
+                       --unit (not FACILITIES), --from and --to (EMISSIONS by
+                       DATA_DATE, QUARTERS by DATE_OF_REPORT), --out FILE
+                       (standard output without it).
+  chart DB             Draw the hourly values of one measure of one unit as a
+                       PNG: --facility N --unit U --measure COLUMN --out FILE,
+                       and --from/--to (default: the unit's first and last day).
+                       COLUMN is one of the 20 value columns of EMISSIONS.
+  summary DB           Print one line per facility and unit: plant, first and
+                       last hour loaded, hours loaded and missing, operating
+                       hours reported in QUARTERS, and which header rows exist.
 
 DB is one of:
   a SQLite database file           /data/Sources.db
@@ -40,19 +57,23 @@ without regard to case and are processed in name order.
 
 Progress goes to standard error: redrawn in place on a terminal, otherwise one
 line per file. The completion message goes to standard output; warnings and
-errors go to standard error.
+errors go to standard error. Qt's own warnings are shown only with --verbose.
 
 Exit status:
   0  the command succeeded
   1  the command failed: the database could not be opened or created, no .DAT
-     file was found, or a file could not be extracted
-  2  usage error
+     file was found, a file could not be extracted, the facility or unit asked
+     for has no rows, or the output could not be written
+  2  usage error, including an unknown table or column and an impossible date
 
 Examples:
   tarnwick-batch init Sources.db
   tarnwick-batch quarterly Sources.db /data/epa/2000/3/
   tarnwick-batch hourly Sources.db /data/epa/2000/3/
-  tarnwick-batch counts postgresql:///sources?host=/run/postgresql)";
+  tarnwick-batch counts postgresql:///sources?host=/run/postgresql
+  tarnwick-batch export Sources.db EMISSIONS --facility 3 --out hours.csv
+  tarnwick-batch chart Sources.db --facility 3 --unit 1 --measure SO2_MASS_LB_HOUR --out so2.png
+  tarnwick-batch summary Sources.db)";
 
 struct Invocation {
     QString Command;
@@ -107,7 +128,8 @@ int Run(const Invocation& invocation) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    FilterQtMessages(false);
+    const std::unique_ptr<QCoreApplication> app = NewRunnerApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnwick-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
 
@@ -115,8 +137,13 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QString::fromUtf8(Description));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("hourly, quarterly, init or counts."));
+    const QCommandLineOption verboseOption(
+        QStringLiteral("verbose"), QStringLiteral("Also show the warnings of Qt and its drivers."));
+    parser.addOption(verboseOption);
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("hourly, quarterly, init, counts, export, chart or summary."));
+    AddViewOptions(parser);
     parser.addPositionalArgument(QStringLiteral("DB"),
                                  QStringLiteral("The Sources database (see above)."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"),
@@ -125,6 +152,7 @@ int main(int argc, char** argv) {
 
     if (!parser.parse(QCoreApplication::arguments()))
         return UsageError(parser.errorText());
+    FilterQtMessages(parser.isSet(verboseOption));
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         std::cout << parser.helpText().toStdString();
         return ExitSucceeded;
@@ -133,6 +161,8 @@ int main(int argc, char** argv) {
         std::cout << "tarnwick-batch " << TARNWICK_VERSION << '\n';
         return ExitSucceeded;
     }
+    if (IsViewCommand(parser.positionalArguments().value(0)))
+        return RunViewCommand(parser, std::cout, std::cerr);
     QString fault;
     const std::optional<Invocation> invocation =
         ReadInvocation(parser.positionalArguments(), fault);

@@ -71,8 +71,13 @@ QByteArray FormatDatDate(QByteArrayView line, qsizetype column, int yearDigits);
 
 // A piece of a line read as a decimal number: blanks, tabs and line feeds are ignored, an
 // optional sign, digits, a decimal point with fraction digits and an exponent are read, and
-// reading stops at the first other character. No number gives 0.
+// reading stops at the first other character. No number gives 0; a value beyond the range of
+// a double gives infinity, or 0 for a negative exponent.
 double ReadNumber(QByteArrayView text);
+
+// ReadNumber for a value that is counted, where infinity or 0 would falsify the result: a value
+// beyond the range of a double throws DatFileError (what = the field's name for the message).
+double ReadCountedNumber(QByteArrayView text, const char* what, qint64 line);
 
 // Nearest integer, an exact half going to the even neighbour.
 double RoundHalfEven(double value);
@@ -82,12 +87,26 @@ double RoundHalfEven(double value);
 qint32 ReadInt32(QByteArrayView text, const char* what, qint64 line);
 qint16 ReadInt16(QByteArrayView text, const char* what, qint64 line);
 
-// The text of a field for an SQL literal: UTF-8 when the bytes are valid UTF-8, otherwise
-// each byte is taken as its Latin-1 character, so no input byte is lost; NUL bytes are dropped.
+// The text of a text field for an SQL literal: UTF-8 when the bytes are valid UTF-8, or valid
+// UTF-8 with characters beyond ASCII up to a last character cut by the field's end, which is
+// dropped; otherwise each byte is taken as its Latin-1 character. NUL bytes are dropped.
 QString DecodeField(QByteArrayView bytes);
 
-// A fixed-width text field of N characters: padded on the right with blanks, cut to N.
-template <std::size_t N> struct FixedText {
+// The text of a field whose column holds a number or a date: as DecodeField, but a NUL byte
+// stays in as U+FFFD, so "12<NUL>3" is no number rather than 123.
+QString DecodeValueField(QByteArrayView bytes);
+
+// File names as the system stores them. On Unix a name is bytes: a byte that is not part of
+// valid UTF-8 is kept as the lone surrogate U+DC00 + byte (which no valid UTF-8 decodes to),
+// so the name can be shown and opened again by its exact bytes.
+QString DecodeFileName(QByteArrayView bytes);
+QByteArray EncodeFileName(const QString& name);
+
+enum class FieldKind { Text, Value };
+
+// A fixed-width field of N characters: padded on the right with blanks, cut to N. A Value
+// field's column holds a number or a date.
+template <std::size_t N, FieldKind Kind = FieldKind::Text> struct FixedText {
     std::array<char, N> Chars;
 
     FixedText() { Chars.fill(' '); }
@@ -100,8 +119,15 @@ template <std::size_t N> struct FixedText {
         std::fill(Chars.begin() + used, Chars.end(), ' ');
     }
     QByteArrayView View() const { return QByteArrayView(Chars.data(), qsizetype(N)); }
-    QString Text() const { return DecodeField(View()); }
+    QString Text() const {
+        if constexpr (Kind == FieldKind::Value)
+            return DecodeValueField(View());
+        else
+            return DecodeField(View());
+    }
     bool operator==(const FixedText&) const = default;
 };
+
+template <std::size_t N> using FixedValue = FixedText<N, FieldKind::Value>;
 
 } // namespace tarnwick

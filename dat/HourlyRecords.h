@@ -6,87 +6,95 @@
 
 namespace tarnwick {
 
-// The seven hourly record layouts. Every field is a fixed-width text field holding the
-// characters cut from the line; UnitId, DataDate and DataHour form the key of an hour.
-// SourceLine is the line of the file the record came from, for error messages.
+// The seven hourly record layouts. Every field is a fixed-width field holding the characters
+// cut from the line; all but UnitId go to columns of numbers or dates. UnitId, DataDate and
+// DataHour form the key of an hour. SourceLine is the line of the file the record came from,
+// for error messages.
 
 struct SO2ConcRecord {   // "200"
     FixedText<6> UnitId; // not trimmed
-    FixedText<8> DataDate;
-    FixedText<2> DataHour;
-    FixedText<6> SO2Concentration;
-    FixedText<6> AdjustedSO2Concentration;
-    FixedText<5> MonitorDataAvailability;
+    FixedValue<8> DataDate;
+    FixedValue<2> DataHour;
+    FixedValue<6> SO2Concentration;
+    FixedValue<6> AdjustedSO2Concentration;
+    FixedValue<5> MonitorDataAvailability;
     qint64 SourceLine = 0;
 };
 
 struct NOxConcRecord { // "201"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<6> NOxConcentration;
-    FixedText<6> AdjustedNOxConcentration;
-    FixedText<5> MonitorDataAvailability;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<6> NOxConcentration;
+    FixedValue<6> AdjustedNOxConcentration;
+    FixedValue<5> MonitorDataAvailability;
     qint64 SourceLine = 0;
 };
 
 struct CO2ConcRecord { // "202"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<6> CO2Concentration;
-    FixedText<5> MonitorDataAvailability;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<6> CO2Concentration;
+    FixedValue<5> MonitorDataAvailability;
     qint64 SourceLine = 0;
 };
 
 struct FlowRecord { // "220"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<10> AverageVolumetricFlow;
-    FixedText<10> AdjustedVolumetricFlow;
-    FixedText<5> FlowDataAvailability;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<10> AverageVolumetricFlow;
+    FixedValue<10> AdjustedVolumetricFlow;
+    FixedValue<5> FlowDataAvailability;
     qint64 SourceLine = 0;
 };
 
 struct SO2MassRecord { // "310"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<7> SO2Mass;
-    FixedText<7> AdjustedSO2Mass;
-    FixedText<7> TotalSO2Mass;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<7> SO2Mass;
+    FixedValue<7> AdjustedSO2Mass;
+    FixedValue<7> TotalSO2Mass;
     qint64 SourceLine = 0;
 };
 
 struct NOxRateRecord { // "320"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<6> NOxEmissionRate;
-    FixedText<6> AdjustedNOxEmissionRate;
-    FixedText<5> DataAvailability;
-    FixedText<2> OperatingLoadRange;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<6> NOxEmissionRate;
+    FixedValue<6> AdjustedNOxEmissionRate;
+    FixedValue<5> DataAvailability;
+    FixedValue<2> OperatingLoadRange;
     qint64 SourceLine = 0;
 };
 
 struct CO2MassRecord { // "330"
     FixedText<6> UnitId;
-    FixedText<8> DataDate;
-    FixedText<6> DataHour;
-    FixedText<10> CO2Mass;
-    FixedText<10> TotalCO2Mass;
+    FixedValue<8> DataDate;
+    FixedValue<6> DataHour;
+    FixedValue<10> CO2Mass;
+    FixedValue<10> TotalCO2Mass;
     qint64 SourceLine = 0;
 };
 
-// Each builds the record of its type from one line, as the hourly reader stores it.
-SO2ConcRecord ReadSO2ConcRecord(const DatLine& line);
-NOxConcRecord ReadNOxConcRecord(const DatLine& line);
-CO2ConcRecord ReadCO2ConcRecord(const DatLine& line);
-FlowRecord ReadFlowRecord(const DatLine& line);
-SO2MassRecord ReadSO2MassRecord(const DatLine& line);
-NOxRateRecord ReadNOxRateRecord(const DatLine& line);
-CO2MassRecord ReadCO2MassRecord(const DatLine& line);
+// Whether a record's date and hour must be readable. The hourly load stores every record under
+// its day and hour, so a key it cannot read would lose the record; the quarterly statistics
+// take only the values of "202" and "220" records.
+enum class HourKey { Required, NotUsed };
+
+// Each builds the record of its type from one line, as the hourly reader stores it. With the
+// key required, a date that is blank, cut short or no real day, or an hour that is not a
+// number from 0 to 23, throws DatFileError with the line.
+SO2ConcRecord ReadSO2ConcRecord(const DatLine& line, HourKey key = HourKey::Required);
+NOxConcRecord ReadNOxConcRecord(const DatLine& line, HourKey key = HourKey::Required);
+CO2ConcRecord ReadCO2ConcRecord(const DatLine& line, HourKey key = HourKey::Required);
+FlowRecord ReadFlowRecord(const DatLine& line, HourKey key = HourKey::Required);
+SO2MassRecord ReadSO2MassRecord(const DatLine& line, HourKey key = HourKey::Required);
+NOxRateRecord ReadNOxRateRecord(const DatLine& line, HourKey key = HourKey::Required);
+CO2MassRecord ReadCO2MassRecord(const DatLine& line, HourKey key = HourKey::Required);
 
 // The record lists. A reader empties the lists it fills at the start of every file, so each
 // holds exactly the current file's records in file order (element 1 is index 0 here).

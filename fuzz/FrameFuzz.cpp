@@ -14,13 +14,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ReadFacilityRecord(line, state);
         } catch (const DatFileError&) {
         }
-        (void)ReadSO2ConcRecord(line).SO2Concentration.Text();
-        (void)ReadNOxConcRecord(line).DataDate.Text();
-        (void)ReadCO2ConcRecord(line).UnitId.Text();
-        (void)ReadFlowRecord(line);
-        (void)ReadSO2MassRecord(line);
-        (void)ReadNOxRateRecord(line);
-        (void)ReadCO2MassRecord(line);
+        for (const HourKey key : {HourKey::NotUsed, HourKey::Required}) {
+            try {
+                (void)ReadSO2ConcRecord(line, key).SO2Concentration.Text();
+            } catch (const DatFileError&) {
+            }
+            try {
+                (void)ReadNOxConcRecord(line, key).DataDate.Text();
+            } catch (const DatFileError&) {
+            }
+            try {
+                (void)ReadCO2ConcRecord(line, key).UnitId.Text();
+            } catch (const DatFileError&) {
+            }
+        }
+        (void)ReadFlowRecord(line, HourKey::NotUsed);
+        (void)ReadSO2MassRecord(line, HourKey::NotUsed);
+        (void)ReadNOxRateRecord(line, HourKey::NotUsed);
+        (void)ReadCO2MassRecord(line, HourKey::NotUsed);
+        (void)DecodeField(line.Text);
+        (void)DecodeValueField(line.Text);
+        (void)EncodeFileName(DecodeFileName(line.Text));
         (void)FormatDatDate(line.Text, 20, 4);
         (void)ReadNumber(line.Text);
     }

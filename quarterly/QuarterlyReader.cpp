@@ -51,8 +51,13 @@ QString TrimmedPiece(const DatLine& line, qsizetype column, qsizetype length) {
     return DecodeField(TrimBlanks(CutField(line.Text, column, length)));
 }
 
+// A piece for a column of numbers: a NUL byte in it keeps it from reading as one.
+QString ValuePiece(const DatLine& line, qsizetype column, qsizetype length) {
+    return DecodeValueField(CutField(line.Text, column, length));
+}
+
 QString Date(const DatLine& line, qsizetype column, int yearDigits) {
-    return DecodeField(FormatDatDate(line.Text, column, yearDigits));
+    return DecodeValueField(FormatDatDate(line.Text, column, yearDigits));
 }
 
 bool IsBlank(char c) {
@@ -123,23 +128,25 @@ void ReadFacilityLocation(const DatLine& line, FacilityRow& facility) {
 }
 
 // The concentration or flow piece stored as the text of its value, cut by the field; the
-// statistics take the value read back from the field.
-template <std::size_t N>
-double StoreNumber(FixedText<N>& field, const DatLine& line, qsizetype column) {
-    const double read = ReadNumber(CutField(line.Text, column, qsizetype(N)));
+// statistics take the value read back from the field. A value out of range fails the file.
+template <std::size_t N, FieldKind Kind>
+double StoreNumber(FixedText<N, Kind>& field, const DatLine& line, qsizetype column,
+                   const char* what) {
+    const double read =
+        ReadCountedNumber(CutField(line.Text, column, qsizetype(N)), what, line.Number);
     field.Assign(ShortestNumberText(read).toLatin1());
     return ReadNumber(field.View());
 }
 
 void ReadCO2Concentration(const DatLine& line, ReaderState& state, HourlyStatistics& co2) {
-    CO2ConcRecord record = ReadCO2ConcRecord(line);
-    co2.Add(StoreNumber(record.CO2Concentration, line, 24));
+    CO2ConcRecord record = ReadCO2ConcRecord(line, HourKey::NotUsed);
+    co2.Add(StoreNumber(record.CO2Concentration, line, 24, "CO2 concentration"));
     state.CO2ConcRecords.push_back(record);
 }
 
 void ReadFlow(const DatLine& line, ReaderState& state, HourlyStatistics& flow) {
-    FlowRecord record = ReadFlowRecord(line);
-    flow.Add(StoreNumber(record.AverageVolumetricFlow, line, 29));
+    FlowRecord record = ReadFlowRecord(line, HourKey::NotUsed);
+    flow.Add(StoreNumber(record.AverageVolumetricFlow, line, 29, "volumetric flow"));
     state.FlowRecords.push_back(record);
 }
 
@@ -147,31 +154,31 @@ void ReadQuarterlySummary(const DatLine& line, QuarterlyValues& values) {
     QuarterRow& quarter = values.Quarter;
     values.UnitId = TrailingTrimmedPiece(line, 4, 6);
     quarter.DateOfReport = Date(line, 10, 2);
-    quarter.SO2TonsQtrly = Piece(line, 16, 10);
-    quarter.SO2TonsCumAnnual = Piece(line, 26, 10);
-    quarter.NOxAvgQtrly = Piece(line, 36, 13);
-    quarter.NOxAvgCumAnnual = Piece(line, 49, 13);
-    quarter.CO2TonsQtrly = Piece(line, 62, 10);
-    quarter.CO2TonsCumAnnual = Piece(line, 72, 10);
-    quarter.HeatInputQtrly = Piece(line, 82, 10);
-    quarter.HeatInputCumAnnual = Piece(line, 92, 10);
-    quarter.OperatingHoursQtrly = Piece(line, 114, 4);
-    quarter.OperatingHoursCumAnnual = Piece(line, 118, 4);
+    quarter.SO2TonsQtrly = ValuePiece(line, 16, 10);
+    quarter.SO2TonsCumAnnual = ValuePiece(line, 26, 10);
+    quarter.NOxAvgQtrly = ValuePiece(line, 36, 13);
+    quarter.NOxAvgCumAnnual = ValuePiece(line, 49, 13);
+    quarter.CO2TonsQtrly = ValuePiece(line, 62, 10);
+    quarter.CO2TonsCumAnnual = ValuePiece(line, 72, 10);
+    quarter.HeatInputQtrly = ValuePiece(line, 82, 10);
+    quarter.HeatInputCumAnnual = ValuePiece(line, 92, 10);
+    quarter.OperatingHoursQtrly = ValuePiece(line, 114, 4);
+    quarter.OperatingHoursCumAnnual = ValuePiece(line, 118, 4);
 }
 
 void ReadUnitDefinition(const DatLine& line, QuarterlyValues& values) {
     UnitRow& unit = values.Unit;
     values.UnitId = TrailingTrimmedPiece(line, 4, 6);
     unit.UnitType = UnitTypeName(TrailingTrimmedPiece(line, 10, 3));
-    unit.MaxHourlyMmbtuHeatInput = Piece(line, 13, 7);
+    unit.MaxHourlyMmbtuHeatInput = ValuePiece(line, 13, 7);
     unit.FirstCommercialOperation = Date(line, 20, 4);
     // Kept in column order, unlike the other dates.
     unit.UnitRetirementDate = Piece(line, 28, 2) + QLatin1Char('/') + Piece(line, 30, 2) +
                               QLatin1Char('/') + Piece(line, 32, 4);
-    unit.StackExitHeightFeet = Piece(line, 36, 4);
-    unit.GroundLevelElevationFeet = Piece(line, 40, 5);
-    unit.FlueExitSqFtInsideArea = Piece(line, 45, 4);
-    unit.FlowMonitorSqFtInsideArea = Piece(line, 49, 4);
+    unit.StackExitHeightFeet = ValuePiece(line, 36, 4);
+    unit.GroundLevelElevationFeet = ValuePiece(line, 40, 5);
+    unit.FlueExitSqFtInsideArea = ValuePiece(line, 45, 4);
+    unit.FlowMonitorSqFtInsideArea = ValuePiece(line, 49, 4);
 }
 
 void ReadProgram(const DatLine& line, UnitRow& unit) {
@@ -182,19 +189,19 @@ void ReadProgram(const DatLine& line, UnitRow& unit) {
 void ReadEiaCrossReference(const DatLine& line, UnitRow& unit) {
     unit.EiaBoilerId = TrailingTrimmedPiece(line, 16, 5);
     unit.EiaFlueId = TrailingTrimmedPiece(line, 21, 5);
-    unit.EiaReportingYear = Piece(line, 26, 4);
+    unit.EiaReportingYear = ValuePiece(line, 26, 4);
     unit.EiaFacilityNumber = Piece(line, 37, 6);
 }
 
 void ReadLoad(const DatLine& line, UnitRow& unit) {
     unit.LoadUnits = Piece(line, 10, 2);
-    unit.MaxHourlyGrossLoad = Piece(line, 12, 6);
+    unit.MaxHourlyGrossLoad = ValuePiece(line, 12, 6);
     unit.DesignatedNormalLoad = TrimmedPiece(line, 18, 1);
 }
 
 void ReadRangeOfOperation(const DatLine& line, UnitRow& unit) {
-    unit.RangeOfOperUpperBoundary = Piece(line, 10, 6);
-    unit.RangeOfOperLowerBoundary = Piece(line, 16, 6);
+    unit.RangeOfOperUpperBoundary = ValuePiece(line, 10, 6);
+    unit.RangeOfOperLowerBoundary = ValuePiece(line, 16, 6);
 }
 
 void ReadFuel(const DatLine& line, FuelRow& fuel) {

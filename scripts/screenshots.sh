@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the screenshot tour and runs it under a virtual 1024x768 screen at 96 dpi, saving
-# pictures of the main window (at start, with a database open, during a batch) and of the
-# About box. Usage: scripts/screenshots.sh [BUILD_FOLDER]   (default: build)
+# pictures of the main window (at start, with a database open, during a batch), of the About
+# box, and of the Hourly Chart and Data Summary windows over the samples.
+# Usage: scripts/screenshots.sh [BUILD_FOLDER]   (default: build)
 set -eu
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-"$source_dir/build"}
@@ -12,4 +13,4 @@ cmake --build "$build_dir" --target tarnwick_screenshots -j2
 mkdir -p "$output_dir"
 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 QT_FONT_DPI=96 \
     xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
-    "$build_dir/tests/app/tarnwick_screenshots" "$output_dir"
+    "$build_dir/tools/tarnwick_screenshots" "$output_dir"

@@ -29,6 +29,7 @@ public:
 
     std::deque<std::optional<QString>> TextAnswers; // std::nullopt answers Cancel
     std::deque<QString> FileChoices;                // an empty text answers Cancel
+    std::deque<QString> SaveChoices;                // likewise, for the save dialog
 
     std::vector<Message> Messages;
     std::vector<Question> Questions;
@@ -60,6 +61,16 @@ public:
         }
         QString choice = FileChoices.front();
         FileChoices.pop_front();
+        return choice;
+    }
+
+    QString ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        if (SaveChoices.empty()) {
+            ADD_FAILURE() << "unexpected save dialog";
+            return QString();
+        }
+        QString choice = SaveChoices.front();
+        SaveChoices.pop_front();
         return choice;
     }
 };

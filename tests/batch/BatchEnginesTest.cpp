@@ -69,7 +69,7 @@ TEST_P(BatchEnginesTest, HourlyFailureKeepsTheRowsWrittenBeforeIt) {
     WriteFile(QStringLiteral("b.DAT"),
               {FacilityLine(FacilityId(22)),
                NOxConcLine("1", "010315", "05", "  45.2", "  45.0", "100.0"),
-               NOxConcLine("1", "010315", "  ", "  45.2", "  45.0", "100.0")});
+               NOxConcLine("1", "010315", "06", " 1e999", "  45.0", "100.0")});
     WriteFile(QStringLiteral("c.DAT"), HourlyLines(23, 1));
     ScriptedBatchUi ui;
 

@@ -126,12 +126,11 @@ TEST_F(HourlyBatchTest, CountsShownWhileAFileIsReadLagOneFileAndAreNotRefreshedA
 
 TEST_F(HourlyBatchTest, FailingStatementStopsTheBatchAndKeepsWhatWasWritten) {
     WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 2));
-    // Line 3 has a blank hour: its UPDATE compares DATA_HOUR with nothing, which no
-    // database runs.
+    // Line 3 holds a concentration beyond the range of a double, which no database takes.
     WriteFile(QStringLiteral("b.DAT"),
               {FacilityLine(FacilityId(2)),
                NOxConcLine("1", "010315", "05", "  45.2", "  45.0", "100.0"),
-               NOxConcLine("1", "010315", "  ", "  45.2", "  45.0", "100.0"),
+               NOxConcLine("1", "010315", "07", " 1e999", "  45.0", "100.0"),
                NOxConcLine("1", "010315", "06", "  45.2", "  45.0", "100.0")});
     WriteFile(QStringLiteral("c.DAT"), HourlyLines(3, 1));
 

@@ -1,8 +1,10 @@
 #include "BatchDatFiles.h"
 #include "TestDatabases.h"
+#include "ViewCorpus.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,8 +17,9 @@ struct RunResult {
     QString Err;
 };
 
-RunResult RunBatch(const QStringList& arguments) {
+RunResult RunBatch(const QStringList& arguments, const QStringList& environment = {}) {
     QProcess process;
+    process.setEnvironment(QProcess::systemEnvironment() + environment);
     process.start(QStringLiteral(TARNWICK_BATCH_PATH), arguments);
     RunResult result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
@@ -170,11 +173,25 @@ TEST_F(RunnerTest, HourlyFailureFailsWithTheCriticalMessage) {
     EXPECT_TRUE(run.Err.contains(QStringLiteral("Line 2"))) << run.Err.toStdString();
 }
 
+TEST_F(RunnerTest, QtsOwnMessagesAreShownOnlyWithVerbose) {
+    InitDatabase();
+    for (const bool verbose : {false, true}) {
+        QStringList arguments{"counts", Database};
+        if (verbose)
+            arguments << "--verbose";
+        // Qt's plugin loader then describes each SQL driver it looks at, on every run.
+        const RunResult run = RunBatch(arguments, {"QT_DEBUG_PLUGINS=1"});
+        EXPECT_EQ(run.ExitCode, 0);
+        EXPECT_EQ(run.Err.contains(QLatin1String("QSql")), verbose) << run.Err.toStdString();
+    }
+}
+
 TEST(RunnerUsageTest, HelpDescribesEveryCommandAndTheExitStatuses) {
     const RunResult help = RunBatch({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    for (const char* word : {"hourly DB FOLDER", "quarterly DB FOLDER", "init DB", "counts DB",
-                             "postgresql://", "Exit status", "ending in '/'"})
+    for (const char* word :
+         {"hourly DB FOLDER", "quarterly DB FOLDER", "init DB", "counts DB", "export DB TABLE",
+          "chart DB", "summary DB", "postgresql://", "Exit status", "ending in '/'"})
         EXPECT_TRUE(help.Out.contains(QLatin1String(word))) << word;
 
     const RunResult version = RunBatch({"--version"});
@@ -212,6 +229,72 @@ TEST(RunnerPostgresTest, HourlyThroughAConnectionFile) {
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(counts.Out.endsWith(QStringLiteral("Hourly Records: 2\n")))
         << counts.Out.toStdString();
+}
+
+class ViewRunnerTest : public RunnerTest {
+protected:
+    void SetUp() override {
+        RunnerTest::SetUp();
+        InitDatabase();
+        FillViewCorpus(Database);
+    }
+};
+
+TEST_F(ViewRunnerTest, RefusesWhatItCannotAnswerWithAClearMessage) {
+    const QString png = Work.filePath(QStringLiteral("c.png"));
+    const QStringList chart{"chart", Database, "--facility", "1", "--measure"};
+    const struct {
+        QStringList Arguments;
+        int Exit;
+        const char* Message;
+    } cases[] = {
+        {{"export", Database, "NOPE"}, 2, "There is no table \"NOPE\""},
+        {{"export", Database, "FACILITIES", "--unit", "1"}, 2, "FACILITIES has no unit column"},
+        {{"export", Database, "UNITS", "--from", "2001-01-01"}, 2, "UNITS has no date column"},
+        {{"export", Database, "EMISSIONS", "--to", "2001-02-29"}, 2, "2001-02-29 is not a day"},
+        {{"export", Database, "EMISSIONS", "--facility", "x1"}, 2, "not a facility number"},
+        {{"export", Database, "EMISSIONS", "--facility", "9"}, 1, "no rows of facility 9"},
+        {{"export", Database, "EMISSIONS", "--facility", "1", "--unit", "Z"}, 1, "unit \"Z\""},
+        {chart + QStringList{"SO2", "--unit", "1", "--out", png}, 2, "no value column \"SO2\""},
+        {chart + QStringList{"SO2_MASS_LB_HOUR", "--unit", "1"}, 2, "'chart' needs --out"},
+        {chart + QStringList{"SO2_MASS_LB_HOUR", "--unit", "Z", "--out", png}, 1, "unit \"Z\""},
+        {{"summary", Database, "--facility", "1"}, 2, "'summary' takes no --facility"},
+        {{"summary", Work.filePath(QStringLiteral("none.db"))}, 1, "none.db"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = RunBatch(c.Arguments);
+        EXPECT_EQ(run.ExitCode, c.Exit) << c.Arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Message))) << run.Err.toStdString();
+        EXPECT_EQ(run.Out, QString());
+    }
+    EXPECT_FALSE(QFile::exists(png));
+}
+
+TEST_F(ViewRunnerTest, ExportChartAndSummaryWriteTheirOutput) {
+    const QString csv = Work.filePath(QStringLiteral("f.csv"));
+    ASSERT_EQ(RunBatch({"export", Database, "FACILITIES", "--out", csv}).ExitCode, 0);
+    const RunResult toOut = RunBatch({"export", Database, "facilities"});
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(toOut.Out, QString::fromUtf8(file.readAll()));
+    EXPECT_TRUE(toOut.Out.contains(Utf8Plant));
+
+    const QString png = Work.filePath(QStringLiteral("c.png"));
+    const RunResult chart = RunBatch({"chart", Database, "--facility", "1", "--unit", "1",
+                                      "--measure", "so2_mass_lb_hour", "--out", png});
+    EXPECT_EQ(chart.ExitCode, 0) << chart.Err.toStdString();
+    QFile picture(png);
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_EQ(picture.read(4), QByteArray("\x89PNG"));
+
+    const RunResult summary = RunBatch({"summary", Database});
+    EXPECT_EQ(summary.ExitCode, 0);
+    const QStringList lines = summary.Out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7) << summary.Out.toStdString(); // header, 5 units, the mark's note
+    // The line end in the plant name is a blank here; the gap count carries the mark.
+    const QRegularExpression markedRow(QStringLiteral(
+        R"(^ +1  PE\x{d1}A, "EL"  NORTE +IN +1 +2001-03-31 22:00 +2001-04-01 06:00 +7 +2\* +150 +yes +no +yes$)"));
+    EXPECT_TRUE(markedRow.match(lines.at(1)).hasMatch()) << lines.at(1).toStdString();
 }
 
 } // namespace

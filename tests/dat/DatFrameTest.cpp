@@ -1,7 +1,9 @@
 #include "DatFrame.h"
+#include "DatTestFiles.h"
 #include "HourlyRecords.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tarnwick;
@@ -71,6 +73,13 @@ TEST(DatFileReader, CarriageReturnAndLineFeedSplitAcrossChunksCountOnce) {
     EXPECT_EQ(lines[2], (ReadLine{"331", 3}));
 }
 
+TEST(DatFileReader, SkipsAByteOrderMarkAtTheStartOfTheFileOnly) {
+    const QByteArray mark("\xEF\xBB\xBF");
+    const auto lines = ReadAll(mark + " 100 A\r\n" + mark + "200 B\n");
+    const std::vector<ReadLine> expected{{"100 A", 1}, {mark + "200 B", 2}};
+    EXPECT_EQ(lines, expected);
+}
+
 TEST(DatFileReader, MissingFileIsAnErrorNamingThePath) {
     try {
         DatFileReader reader(QStringLiteral("/nonexistent/folder/X.DAT"));
@@ -134,10 +143,52 @@ TEST(DatFrame, FixedTextPadsAndCuts) {
     EXPECT_EQ(FixedText<3>().View(), QByteArrayView("   "));
 }
 
-TEST(DatFrame, DecodeFieldKeepsUtf8AndFallsBackToLatin1) {
-    EXPECT_EQ(DecodeField("CAF\xC3\x89"), QString::fromUtf8("CAF\xC3\x89"));
-    EXPECT_EQ(DecodeField("CAF\xC9"), QString(QStringLiteral("CAF")) + QChar(0xC9));
-    EXPECT_EQ(DecodeField(QByteArrayView("A\0B\xC9", 4)), QStringLiteral("AB") + QChar(0xC9));
+TEST(DatFrame, ReadCountedNumberRefusesWhatADoubleCannotHold) {
+    EXPECT_EQ(ReadCountedNumber(" 5.0", "x", 1), 5.0);
+    for (const char* text : {" 1e999", "-1E999", "1e-999"}) {
+        try {
+            ReadCountedNumber(text, "CO2 concentration", 9);
+            ADD_FAILURE() << text << " was read";
+        } catch (const DatFileError& error) {
+            EXPECT_EQ(error.Line, 9);
+            EXPECT_EQ(error.Message, QStringLiteral("The CO2 concentration \"%1\" is out of range")
+                                         .arg(QString::fromLatin1(text).trimmed()));
+        }
+    }
+}
+
+TEST(DatFrame, FieldsAreUtf8OrLatin1AndOnlyTextFieldsDropNul) {
+    const QString nulInValue =
+        QStringLiteral("  12") + QChar(QChar::ReplacementCharacter) + QLatin1Char('3');
+    const struct {
+        QByteArray Bytes;
+        QString Text;
+        QString Value;
+    } cases[] = {
+        {"CAF\xC3\x89", QStringLiteral("CAF\u00C9"), QStringLiteral("CAF\u00C9")},
+        // Latin-1 E acute at the end is also a UTF-8 lead byte; without UTF-8 before it, Latin-1.
+        {"CAF\xC9", QStringLiteral("CAF\u00C9"), QStringLiteral("CAF\u00C9")},
+        // 20 bytes cut inside a character: the cut character goes.
+        {QByteArray("\xC3\x89") + "COLE DES MINES DU\xC3",
+         QStringLiteral("\u00C9COLE DES MINES DU"),
+         {}},
+        {"\xE2\x82\xAC 1 \xE2\x82", QStringLiteral("\u20AC 1 "), {}},
+        {QByteArray("A\0B\xC9", 4), QStringLiteral("AB\u00C9"), {}},
+        {QByteArray("  12") + '\0' + '3', QStringLiteral("  123"), nulInValue},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecodeField(c.Bytes), c.Text) << c.Bytes.toHex().constData();
+        if (!c.Value.isNull()) {
+            EXPECT_EQ(DecodeValueField(c.Bytes), c.Value) << c.Bytes.toHex().constData();
+        }
+    }
+}
+
+TEST(DatFrame, FileNamesKeepTheirBytes) {
+    EXPECT_EQ(DecodeFileName("\xC3\x9C.DAT"), QStringLiteral("\u00DC.DAT"));
+    for (const QByteArray& bytes :
+         {QByteArray("A.DAT"), QByteArray("B\xE9.DAT"), QByteArray("\xF0\x9F\x98\x80\xFF\xC3")})
+        EXPECT_EQ(EncodeFileName(DecodeFileName(bytes)), bytes) << bytes.toHex().constData();
 }
 
 TEST(FacilityRecord, SetsTheIdentifierFromColumns4To9) {
@@ -206,11 +257,58 @@ TEST(HourlyRecords, DateAndHourColumnsDependOnTheType) {
 }
 
 TEST(HourlyRecords, ShortLinesGiveShortOrBlankFields) {
-    const CO2ConcRecord co2 = ReadCO2ConcRecord(Line("202 1    xxxxxx01031"));
+    const CO2ConcRecord co2 = ReadCO2ConcRecord(Line("202 1    xxxxxx01031"), HourKey::NotUsed);
     EXPECT_EQ(co2.DataDate.View(), QByteArrayView("03/1/01 "));
     EXPECT_EQ(co2.DataHour.View(), QByteArrayView("      "));
     EXPECT_EQ(co2.CO2Concentration.View(), QByteArrayView("      "));
-    const FlowRecord flow = ReadFlowRecord(Line("220"));
+    const FlowRecord flow = ReadFlowRecord(Line("220"), HourKey::NotUsed);
     EXPECT_EQ(flow.UnitId.View(), QByteArrayView("      "));
     EXPECT_EQ(flow.DataDate.View(), QByteArrayView("//      "));
+}
+
+TEST(HourlyRecords, EveryTypeRefusesAKeyItCannotRead) {
+    using namespace tarnwick::test;
+    const struct {
+        QByteArray Line;
+        std::function<void(const DatLine&, HourKey)> Read;
+        const char* Reason;
+    } cases[] = {
+        {SO2ConcLine("1", "010230", "07", "", "", ""),
+         [](const DatLine& l, HourKey k) { ReadSO2ConcRecord(l, k); },
+         "The date \"02/30/01\" of this \"200\" record is not a date."},
+        {SO2ConcLine("1", "010315", "ab", "", "", ""),
+         [](const DatLine& l, HourKey k) { ReadSO2ConcRecord(l, k); },
+         "The hour \"ab\" of this \"200\" record is not an hour from 0 to 23."},
+        {NOxConcLine("1", "", "07", "", "", ""),
+         [](const DatLine& l, HourKey k) { ReadNOxConcRecord(l, k); },
+         "This \"201\" record has no date."},
+        {CO2ConcLine("1", "010315", "24", "", ""),
+         [](const DatLine& l, HourKey k) { ReadCO2ConcRecord(l, k); },
+         "The hour \"24\" of this \"202\" record is not an hour from 0 to 23."},
+        {FlowLine("1", "011315", "07", "", "", ""),
+         [](const DatLine& l, HourKey k) { ReadFlowRecord(l, k); },
+         "The date \"13/15/01\" of this \"220\" record is not a date."},
+        {SO2MassLine("1", "010315", "", "", "", ""),
+         [](const DatLine& l, HourKey k) { ReadSO2MassRecord(l, k); },
+         "This \"310\" record has no hour."},
+        {DatLineOf({{1, "320"}, {4, "1"}, {13, "0103"}}),
+         [](const DatLine& l, HourKey k) { ReadNOxRateRecord(l, k); },
+         "The date \"03//01\" of this \"320\" record is not a date."},
+        {CO2MassLine("1", "010229", "07", "", ""),
+         [](const DatLine& l, HourKey k) { ReadCO2MassRecord(l, k); },
+         "The date \"02/29/01\" of this \"330\" record is not a date."},
+    };
+    for (const auto& c : cases) {
+        const DatLine line{c.Line, 7};
+        try {
+            c.Read(line, HourKey::Required);
+            ADD_FAILURE() << c.Line.constData() << ": no error";
+        } catch (const DatFileError& error) {
+            EXPECT_EQ(error.Line, 7);
+            EXPECT_EQ(error.Message, QString::fromLatin1(c.Reason));
+        }
+        EXPECT_NO_THROW(c.Read(line, HourKey::NotUsed)) << c.Line.constData();
+    }
+    // A leap day of 2000 and an hour written with one digit are keys like any other.
+    EXPECT_NO_THROW(ReadCO2MassRecord(DatLine{CO2MassLine("1", "000229", " 7", "", ""), 1}));
 }

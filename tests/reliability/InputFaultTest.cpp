@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -412,38 +413,119 @@ TEST_P(EngineBatchTest, QuotesAndSqlInEveryTextFieldAreStoredLiterally) {
     }
 }
 
-TEST_P(EngineBatchTest, NulBytesInTextFieldsAreDroppedRatherThanStoppingTheBatch) {
+TEST_P(EngineBatchTest, NulBytesAreDroppedFromTextButLeaveANumberUnreadable) {
     const QByteArray unit("1\0A", 3);
+    const QByteArray nulInNumber = QByteArray("  12") + '\0' + '3';
     Folder.WriteLines(
         QStringLiteral("nul.DAT"),
-        QByteArrayList{FacilityQuarterLine(801), LocationLine(QByteArray("AB\0CD", 5))} +
+        QByteArrayList{FacilityQuarterLine(801), LocationLine(QByteArray("AB\0CD", 5)),
+                       DatLineOf({{1, "301"}, {4, "2"}, {10, "010331"}, {16, nulInNumber}}),
+                       SO2ConcLine("2", "010315", "07", nulInNumber, "", ""),
+                       SO2ConcLine("2", "010315", "08", "  12 3", "", "")} +
             OneHourOfUnit(unit));
 
     RunBothBatches();
 
     EXPECT_EQ(Text(QStringLiteral("SELECT Plant_Name FROM FACILITIES")), QStringLiteral("ABCD"));
+    EXPECT_TRUE(
+        QueryValue(State.DatabasePath, QStringLiteral("SELECT SO2_TONS_QTRLY FROM QUARTERS"))
+            .isNull());
     const QList<QVariantList> hours = QueryRows(
-        State.DatabasePath, QStringLiteral("SELECT UNIT_ID, NOX_AVG_PPM_PER_HOUR FROM EMISSIONS"));
-    ASSERT_EQ(hours.size(), 1);
-    EXPECT_EQ(hours[0], QVariantList({QStringLiteral("1A"), 45.2}));
+        State.DatabasePath,
+        QStringLiteral("SELECT UNIT_ID, SO2_AVG_PPM_PER_HOUR, "
+                       "NOX_AVG_PPM_PER_HOUR FROM EMISSIONS ORDER BY DATA_HOUR, UNIT_ID"));
+    ASSERT_EQ(hours.size(), 3);
+    EXPECT_EQ(hours[0], QVariantList({QStringLiteral("1A"), 12.5, 45.2}));
+    for (const QVariantList& hour : {hours[1], hours[2]}) {
+        EXPECT_EQ(hour[0], QStringLiteral("2"));
+        EXPECT_TRUE(hour[1].isNull()) << hour[1].toString();
+    }
 }
 
-TEST_P(EngineBatchTest, QuarterlyReportWithoutADateIsTheOneRowASecondRunAddsAgain) {
-    // A unit's summary whose report date is blank, as in a file cut short. QUARTERS is unique
-    // by report date only where there is one, so this is the documented exception.
-    Folder.WriteLines(QStringLiteral("nodate.DAT"),
-                      {FacilityQuarterLine(701), DatLineOf({{1, "301"}, {4, "1"}, {16, "12.5"}}),
-                       DatLineOf({{1, "587"}, {4, "1"}, {10, "PNG"}})});
-
-    for (int run = 1; run <= 2; ++run) {
-        HookedBatchUi ui;
-        EXPECT_TRUE(ExtractQuarterlyData(State, ui, Listing).Succeeded()) << Messages(ui);
+TEST_P(EngineBatchTest, FileWhoseNameIsNotUtf8IsListedAndRead) {
+    const std::pair<int, QByteArray> files[] = {{1, "A.DAT"}, {2, "B\xE9.DAT"}, {3, "C.DAT"}};
+    for (const auto& [id, name] : files) {
+        // QFile cannot make this name: it writes every name as UTF-8.
+        std::ofstream file(QFile::encodeName(Folder.Prefix()).toStdString() + name.toStdString(),
+                           std::ios::binary);
+        for (const QByteArray& line : QuarterlyLines(id) + HourlyLines(id, 2))
+            file << line.toStdString() << "\r\n";
     }
 
-    EXPECT_EQ(RowCount(State.DatabasePath, "QUARTERS"), 2);
-    EXPECT_EQ(RowCount(State.DatabasePath, "FACILITIES"), 1);
-    EXPECT_EQ(RowCount(State.DatabasePath, "UNITS"), 1);
-    EXPECT_EQ(RowCount(State.DatabasePath, "FUELS"), 1);
+    RunBothBatches();
+
+    EXPECT_EQ(RowCount(State.DatabasePath, "FACILITIES"), 3);
+    EXPECT_EQ(RowCount(State.DatabasePath, "QUARTERS", FacilityIs(2)), 1);
+    EXPECT_EQ(RowCount(State.DatabasePath, "EMISSIONS", FacilityIs(2)), 2);
+}
+
+TEST_P(EngineBatchTest, ByteOrderMarkAndAUtf8CharacterCutByItsFieldAreReadAsUtf8) {
+    Folder.WriteLines(QStringLiteral("a.DAT"), QuarterlyLines(1) + HourlyLines(1, 1));
+    // A 20-byte plant name that ends in the first byte of an e acute.
+    QByteArrayList lines = QuarterlyLines(2) + HourlyLines(2, 2).mid(1);
+    lines.first().prepend("\xEF\xBB\xBF");
+    lines << LocationLine(QByteArray("\xC3\x89") + "COLE DES MINES DU\xC3");
+    Folder.WriteLines(QStringLiteral("b.DAT"), lines);
+
+    RunBothBatches();
+
+    const QList<QVariantList> facilities = QueryRows(
+        State.DatabasePath, QStringLiteral("SELECT Facility_ID, Calendar_Quarter, Calendar_Year, "
+                                           "Plant_Name FROM FACILITIES WHERE Facility_ID <> 1"));
+    ASSERT_EQ(facilities.size(), 1);
+    EXPECT_EQ(facilities[0], QVariantList({2, 1, 2001, QStringLiteral("\u00C9COLE DES MINES DU")}));
+    EXPECT_EQ(RowCount(State.DatabasePath, "EMISSIONS", FacilityIs(1)), 1);
+    EXPECT_EQ(RowCount(State.DatabasePath, "EMISSIONS", FacilityIs(2)), 2);
+}
+
+TEST_P(EngineBatchTest, HourlyKeyThatCannotBeReadStopsTheHourlyBatchButNotTheQuarterly) {
+    Folder.WriteLines(QStringLiteral("a.DAT"), HourlyLines(1, 2));
+    const char* const keys[][3] = {
+        {"010230", "07", "Line 4: The date \"02/30/01\" of this \"200\" record is not a date."},
+        {"010315", "ab",
+         "Line 4: The hour \"ab\" of this \"200\" record is not an hour from 0 to 23."},
+    };
+    for (const auto& [date, hour, reason] : keys) {
+        // The quarterly statistics take the "202" value and need no key.
+        Folder.WriteLines(QStringLiteral("b.DAT"),
+                          QuarterlyLines(2) +
+                              QByteArrayList{SO2ConcLine("1", date, hour, "  12.5", "", ""),
+                                             CO2ConcLine("1", date, hour, "  10.5", "")});
+        HookedBatchUi hourlyUi;
+        EXPECT_TRUE(ExtractHourlyData(State, hourlyUi, Listing).Stopped);
+        const QString expected =
+            Folder.FilePath(QStringLiteral("b.DAT")) + QStringLiteral(" (file 2 of 2).\n");
+        EXPECT_TRUE(Messages(hourlyUi).contains(expected + QLatin1String(reason)))
+            << Messages(hourlyUi);
+        HookedBatchUi quarterlyUi;
+        EXPECT_TRUE(ExtractQuarterlyData(State, quarterlyUi, Listing).Succeeded())
+            << Messages(quarterlyUi);
+    }
+    EXPECT_EQ(RowCount(State.DatabasePath, "EMISSIONS", FacilityIs(1)), 2);
+    EXPECT_EQ(RowCount(State.DatabasePath, "EMISSIONS", FacilityIs(2)), 0);
+    EXPECT_EQ(
+        Text(QStringLiteral("SELECT CO2_AVG_PCT_CONC_QTRLY FROM QUARTERS WHERE FACILITY_ID = 2")),
+        QStringLiteral("10.5"));
+}
+
+TEST_P(EngineBatchTest, OverflowingConcentrationFailsTheQuarterlyFileWithItsLine) {
+    Folder.WriteLines(QStringLiteral("a.DAT"),
+                      QuarterlyLines(1) +
+                          QByteArrayList{CO2ConcLine("1", "010315", "01", " 1e999", "100.0"),
+                                         CO2ConcLine("1", "010315", "02", "   5.0", "100.0"),
+                                         CO2ConcLine("1", "010315", "03", "   3.0", "100.0")});
+    Folder.WriteLines(QStringLiteral("b.DAT"), QuarterlyLines(2));
+    HookedBatchUi ui;
+
+    EXPECT_EQ(ExtractQuarterlyData(State, ui, Listing).FilesExtracted, 1);
+
+    EXPECT_TRUE(Messages(ui).contains(Folder.FilePath(QStringLiteral("a.DAT")) +
+                                      QStringLiteral(": Line 4: The CO2 concentration \"1e999\" "
+                                                     "is out of range")))
+        << Messages(ui);
+    EXPECT_EQ(RowCount(State.DatabasePath, "FACILITIES", FacilityIs(1)), 0);
+    EXPECT_EQ(RowCount(State.DatabasePath, "QUARTERS", FacilityIs(1)), 0);
+    EXPECT_EQ(RowCount(State.DatabasePath, "QUARTERS", FacilityIs(2)), 1);
 }
 
 TARNWICK_INSTANTIATE_BOTH_ENGINES(EngineBatchTest);

@@ -1,12 +1,16 @@
 // Opens the window in its states and saves a picture of each: at start, with a database
-// open, during an hourly batch, and the About box. Usage: tarnwick_screenshots OUTPUT_FOLDER
+// open, during an hourly batch, the About box, and the Hourly Chart and Data Summary windows
+// over the samples. Usage: tarnwick_screenshots OUTPUT_FOLDER
 
 #include "AboutBox.h"
+#include "DataSummaryWindow.h"
+#include "HourlyChartWindow.h"
 #include "MainWindow.h"
 #include "ScriptedDialogs.h"
 #include "SourcesDatabase.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
@@ -41,6 +45,36 @@ void WriteDatFiles(const QDir& folder, int count) {
     }
 }
 
+void Trigger(MainWindow& window, const char* item) {
+    window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+}
+
+// Loads the samples into a new database through the window's own commands, then pictures the
+// two view windows over it.
+bool SaveViewWindows(MainWindow& window, ScriptedDialogs& answers, const QDir& work,
+                     const QDir& output) {
+    const QString database = work.filePath(QStringLiteral("Samples.db"));
+    SourcesDatabase::Create(database);
+    answers.FileChoices.push_back(database);
+    Trigger(window, "mnuOpenSourcesDB");
+    answers.TextAnswers.push_back(QStringLiteral(TARNWICK_SAMPLES_DIR));
+    Trigger(window, "mnuLocateDATFiles");
+    Trigger(window, "mnuExtractEmissionsData");
+    Trigger(window, "mnuExtractHeaderData");
+
+    Trigger(window, "mnuHourlyChart");
+    auto* chart = window.findChild<HourlyChartWindow*>();
+    auto* measure = chart->findChild<QComboBox*>(QStringLiteral("cboMeasure"));
+    measure->setCurrentIndex(measure->findData(QStringLiteral("SO2_MASS_LB_HOUR")));
+    bool saved = Save(*chart, output, "hourly-chart.png");
+
+    Trigger(window, "mnuDataSummary");
+    auto* summary = window.findChild<DataSummaryWindow*>();
+    summary->resize(1240, 320);
+    saved &= Save(*summary, output, "data-summary.png");
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,16 +104,20 @@ int main(int argc, char** argv) {
     answers.TextAnswers.push_back(datFolder.path() + QLatin1Char('/'));
     window.findChild<QAction*>(QStringLiteral("mnuLocateDATFiles"))->trigger();
     auto* fileBar = window.findChild<QProgressBar*>(QStringLiteral("prgExtractFiles"));
-    QObject::connect(fileBar, &QProgressBar::valueChanged, &window, [&](int value) {
-        if (value == 67)
-            allSaved &= Save(window, output, "main-batch.png");
-    });
+    const QMetaObject::Connection batchShot =
+        QObject::connect(fileBar, &QProgressBar::valueChanged, &window, [&](int value) {
+            if (value == 67)
+                allSaved &= Save(window, output, "main-batch.png");
+        });
     window.findChild<QAction*>(QStringLiteral("mnuExtractEmissionsData"))->trigger();
+    QObject::disconnect(batchShot);
 
     AboutBox about;
     about.show();
     allSaved &= Save(about, output, "about.png");
     about.close();
+
+    allSaved &= SaveViewWindows(window, answers, QDir(work.path()), output);
 
     for (const auto& message : answers.Messages)
         std::printf("message: %s\n", qPrintable(message.Text));

@@ -1,0 +1,101 @@
+#include "DataSummaryWindow.h"
+#include "HourlyChart.h"
+#include "HourlyChartWindow.h"
+#include "MainWindow.h"
+#include "ScriptedDialogs.h"
+#include "ViewCorpus.h"
+
+#include <QAbstractItemModel>
+#include <QChart>
+#include <QComboBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace tarnwick::test {
+namespace {
+
+class ViewWindowsTest : public testing::Test {
+protected:
+    ViewWindowsTest() : Window(Answers) {}
+
+    QAction* Item(const char* name) {
+        return Window.findChild<QAction*>(QString::fromLatin1(name));
+    }
+
+    void OpenCorpus() {
+        const QString database = ScratchSqliteDatabase();
+        FillViewCorpus(database);
+        Answers.FileChoices.push_back(database);
+        Item("mnuOpenSourcesDB")->trigger();
+        ASSERT_TRUE(Answers.Messages.empty());
+    }
+
+    ScriptedDialogs Answers;
+    MainWindow Window;
+};
+
+TEST_F(ViewWindowsTest, ViewMenuSitsBetweenExtractAndHelpAndNeedsADatabase) {
+    QStringList menus;
+    for (QAction* menu : Window.menuBar()->actions())
+        menus << menu->objectName();
+    EXPECT_EQ(menus, (QStringList{"mnuFile", "mnuExtract", "mnuView", "mnuHelp"}));
+    EXPECT_FALSE(Item("mnuView")->isEnabled());
+    OpenCorpus();
+    EXPECT_TRUE(Item("mnuView")->isEnabled());
+}
+
+TEST_F(ViewWindowsTest, ChartShowsEachRunOfHoursApartAndAloneHoursAsDots) {
+    OpenCorpus();
+    Item("mnuHourlyChart")->trigger();
+    auto* chart = Window.findChild<HourlyChartWindow*>();
+    ASSERT_NE(chart, nullptr);
+    auto* measure = chart->findChild<QComboBox*>("cboMeasure");
+    measure->setCurrentIndex(measure->findData("SO2_MASS_LB_HOUR"));
+
+    QList<QList<QPointF>> lines;
+    QList<QPointF> dots;
+    for (QAbstractSeries* series : chart->Chart()->series()) {
+        if (auto* line = qobject_cast<QLineSeries*>(series))
+            lines << line->points();
+        else if (auto* scatter = qobject_cast<QScatterSeries*>(series))
+            dots << scatter->points();
+    }
+    const QDate march(2001, 3, 31);
+    const QDate april(2001, 4, 1);
+    const QList<QList<QPointF>> expectedLines{
+        {{ChartX({march, 22}), 1.5}, {ChartX({march, 23}), 2.25}, {ChartX({april, 0}), 3}},
+        {{ChartX({april, 5}), 0.1}, {ChartX({april, 6}), 0.2}},
+    };
+    EXPECT_EQ(lines, expectedLines);
+    EXPECT_EQ(dots, (QList<QPointF>{{ChartX({april, 3}), 1590000}}));
+    EXPECT_EQ(chart->Shown().From, march);
+    EXPECT_EQ(chart->Shown().To, april);
+}
+
+TEST_F(ViewWindowsTest, SummaryListsEveryUnitAndSavesItAsCsv) {
+    OpenCorpus();
+    Item("mnuDataSummary")->trigger();
+    auto* summary = Window.findChild<DataSummaryWindow*>();
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->findChild<QTableView*>("tblSummary")->model()->rowCount(), 5);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath("summary.csv");
+    Answers.SaveChoices.push_back(path);
+    summary->findChild<QPushButton*>("cmdSaveCsv")->click();
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    EXPECT_TRUE(lines.at(1).startsWith("1,\"PE\xc3\x91"
+                                       "A, \"\"EL\"\"\r"))
+        << lines.at(1).data();
+}
+
+} // namespace
+} // namespace tarnwick::test
