@@ -9,11 +9,6 @@
 #include <QPushButton>
 #include <stdexcept>
 
-// Resources of a static library must be registered by name, outside any namespace.
-static void RegisterIconResources() {
-    Q_INIT_RESOURCE(tarnwick);
-}
-
 namespace tarnwick {
 
 namespace {
@@ -85,22 +80,6 @@ QPushButton* AddButton(const QString& name, const QString& caption, QWidget* par
 }
 
 } // namespace
-
-QIcon ApplicationIcon() {
-    static const bool registered = (RegisterIconResources(), true);
-    Q_UNUSED(registered);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/tarnwick-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/tarnwick-32.png"), QSize(32, 32));
-    return icon;
-}
-
-QString ApplicationVersionText() {
-    return QStringLiteral("Version %1.%2.%3")
-        .arg(TARNWICK_VERSION_MAJOR)
-        .arg(TARNWICK_VERSION_MINOR)
-        .arg(TARNWICK_VERSION_PATCH);
-}
 
 bool GetKeyValue(Registry& registry, Registry::KeyHandle keyRoot, const QString& keyName,
                  const QString& subKeyRef, QString& keyVal) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Application.h"
 #include "Registry.h"
 
 #include <QDialog>
@@ -13,14 +14,6 @@ class QLabel;
 class QPushButton;
 
 namespace tarnwick {
-
-inline const QString ApplicationTitle = QStringLiteral("Tarnwick");
-
-// The stack of three grey diskettes, in 16 x 16 and 32 x 32.
-QIcon ApplicationIcon();
-
-// "Version 1.1.0": major, minor and revision of the application, unpadded.
-QString ApplicationVersionText();
 
 // Reads value `subKeyRef` of key `keyName` under `keyRoot` into `keyVal`: false (and an empty
 // `keyVal`) when the key or the value cannot be read. A text value is taken up to a final

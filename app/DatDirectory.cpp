@@ -1,4 +1,4 @@
-#include "BatchUi.h"
+#include "DatDirectory.h"
 #include "DatFrame.h"
 
 #include <QDir>

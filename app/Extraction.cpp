@@ -1,6 +1,5 @@
 #include "Extraction.h"
 
-#include "DatFrame.h"
 #include "HourlyReader.h"
 #include "QuarterlyReader.h"
 
@@ -42,36 +41,106 @@ SourcesDatabase& OpenDatabase(RunState& state) {
     return state.SourcesDatabase ? *state.SourcesDatabase : ReopenDatabase(state);
 }
 
-QString FileNumberCaption(int i, int n) {
-    return QStringLiteral("Processing .DAT file %1 of %2").arg(i).arg(n);
+void ForgetDatabase(RunState& state) {
+    if (state.SourcesDatabase)
+        state.SourcesDatabase->Close();
+    state.SourcesDatabase.reset();
 }
 
-QString ExtractingCaption(const QString& fileName) {
-    return QStringLiteral("Extracting records from: ") + fileName;
+FileStep StepOf(const QStringList& files, int i) {
+    const int n = int(files.size());
+    const QString& name = files[i - 1];
+    return {i,
+            n,
+            name,
+            QStringLiteral("Processing .DAT file %1 of %2").arg(i).arg(n),
+            QStringLiteral("Extracting records from: ") + name,
+            float(double(i) / double(n) * 100.0)};
 }
 
-float FileProgress(int i, int n) {
-    return float(double(i) / double(n) * 100.0);
+// The start both batches share: the folder's ".DAT" files, or none when the user was asked
+// for another folder.
+QStringList ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
+    if (ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory) == NoDatFiles)
+        return {};
+    return state.DatFileList;
 }
 
-// Why a file failed, with the line of the file where the failing record came from.
-QString FailureReason(const std::exception& error) {
-    if (const auto* datError = dynamic_cast<const DatFileError*>(&error)) {
-        if (datError->Line > 0)
-            return QStringLiteral("Line %1: %2").arg(datError->Line).arg(datError->Message);
-        return datError->Message;
+// What an hourly failure leaves of its file: a statement that failed keeps the rows written
+// before it; a file that could not be read, or a transaction that was lost, keeps none.
+QString HourlyFailureMessage(const QString& path, const FileStep& step,
+                             const std::exception& error) {
+    const auto* failure = dynamic_cast<const Error*>(&error);
+    const bool rowsBeforeKept = failure && failure->Line > 0 &&
+                                failure->Kind != FailureKind::File &&
+                                failure->Kind != FailureKind::ConnectionLost;
+    const QString kept =
+        rowsBeforeKept
+            ? QStringLiteral(
+                  "The rows of the files before it, and of this file up to line %1, stay "
+                  "in the database")
+                  .arg(failure->Line)
+            : QStringLiteral("The rows of the files before it stay in the database, none of this "
+                             "file's");
+    return QStringLiteral("Hourly emissions data could not be extracted from %1 (file %2 of %3).\n"
+                          "%4\n\n%5; the remaining files were not processed.")
+        .arg(path)
+        .arg(step.Index)
+        .arg(step.Count)
+        .arg(MessageOf(error), kept);
+}
+
+// "... successufully extracted from n .DAT files", and when the user stopped the batch, how
+// many files were left.
+// Runs `extract` on each file in order while it returns true; between two files the user may
+// have asked to stop.
+template <typename Extract>
+void ForEachFile(const QStringList& files, BatchUi& ui, BatchOutcome& outcome, Extract extract) {
+    for (int i = 1; i <= int(files.size()); ++i) {
+        if (i > 1 && ui.StopRequested()) {
+            outcome.Cancelled = true;
+            return;
+        }
+        if (!extract(StepOf(files, i)))
+            return;
     }
-    if (const auto* databaseError = dynamic_cast<const DatabaseError*>(&error))
-        return databaseError->Message;
-    return QString::fromLocal8Bit(error.what());
 }
 
-// The start both batches share: list the folder's ".DAT" files.
-int ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
-    return ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory);
+qint64 HourlyRecordCount(const HourlyRecordLists& lists) {
+    return qint64(lists.SO2ConcRecords.size() + lists.NOxConcRecords.size() +
+                  lists.CO2ConcRecords.size() + lists.FlowRecords.size() +
+                  lists.SO2MassRecords.size() + lists.NOxRateRecords.size() +
+                  lists.CO2MassRecords.size());
+}
+
+QString CompletionMessage(const char* start, int extracted, const BatchOutcome& outcome) {
+    QString message =
+        QLatin1String(start) + QString::number(extracted) + QStringLiteral(" .DAT files");
+    if (outcome.Cancelled)
+        message += QStringLiteral("\n\nThe batch was stopped as asked; the remaining %1 of %2 "
+                                  ".DAT files were not processed.")
+                       .arg(outcome.FilesListed - outcome.FilesExtracted)
+                       .arg(outcome.FilesListed);
+    return message;
 }
 
 } // namespace
+
+QString RecordCountCaption(CountedTable table) {
+    switch (table) {
+    case CountedTable::Facilities:
+        return QStringLiteral("Facilities records:");
+    case CountedTable::Units:
+        return QStringLiteral("Unit records:");
+    case CountedTable::Fuels:
+        return QStringLiteral("Fuel records:");
+    case CountedTable::Quarters:
+        return QStringLiteral("Quarterly Records:");
+    case CountedTable::Emissions:
+        return QStringLiteral("Hourly Records:");
+    }
+    return {};
+}
 
 int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirectory& directory) {
     const QStringList names = directory.List(pattern);
@@ -83,7 +152,7 @@ int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirect
                    MessageIcon::Information);
     // The default answer is the fixed folder every time, not the current one.
     state.DatFolder = ui.AskText(FolderPrompt, FolderTitle, DefaultDatFolder).value_or(QString());
-    ui.SetFolderCaption(state.DatFolder);
+    ui.FolderChanged(state.DatFolder);
     return NoDatFiles;
 }
 
@@ -92,7 +161,7 @@ void RefreshRecordCounts(RunState& state, BatchUi& ui) {
     for (const CountQuery& query : CountQueries) {
         const QVariant count =
             database.ReadField(QString::fromLatin1(query.Sql), QString::fromLatin1(query.Field));
-        ui.ShowRecordCount(query.Table, count.toLongLong());
+        ui.RecordCounted(query.Table, count.toLongLong());
     }
 }
 
@@ -100,94 +169,89 @@ void LocateDatFiles(RunState& state, BatchUi& ui) {
     state.DatFolder = ui.AskText(FolderPrompt, FolderTitle, state.DatFolder).value_or(QString());
     ui.ShowMessage(QStringLiteral("Path to data has been selected as: ") + state.DatFolder,
                    MessageIcon::None);
-    ui.SetFolderCaption(state.DatFolder);
+    ui.FolderChanged(state.DatFolder);
 }
 
 BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const int n = ListBatchFiles(state, ui, directory);
-    if (n == NoDatFiles)
+    const QStringList files = ListBatchFiles(state, ui, directory);
+    outcome.FilesListed = int(files.size());
+    if (outcome.FilesListed == 0)
         return outcome;
-    outcome.FilesListed = n;
-    const QStringList files = state.DatFileList;
-    for (int i = 1; i <= n; ++i) {
-        const QString& fileName = files[i - 1];
-        const QString path = state.DatFolder + fileName;
+    QString failure;
+    ForEachFile(files, ui, outcome, [&](const FileStep& step) {
+        const QString path = state.DatFolder + step.FileName;
         try {
             ui.SetRecordProgress(10);
             RefreshRecordCounts(state, ui);
-            ui.SetProgressPanelVisible(true);
-            ui.SetFileNumberCaption(FileNumberCaption(i, n));
-            ui.SetExtractingCaption(ExtractingCaption(fileName));
-            ui.SetFileProgress(FileProgress(i, n));
-            ExtractHourlyFile(path, state, *state.SourcesDatabase, ui);
+            ui.FileStarting(step);
+            ExtractHourlyFile(path, state.Reader, *state.SourcesDatabase, ui);
             ++outcome.FilesExtracted;
+            ui.RecordsWritten(HourlyRecordCount(state.Reader.Lists));
+            return true;
         } catch (const std::exception& error) {
             // Everything executed before the failure stays; the remaining files are not read.
             outcome.Stopped = true;
-            ui.SetProgressPanelVisible(false);
-            ui.ShowMessage(QStringLiteral("Hourly emissions data could not be extracted from "
-                                          "%1 (file %2 of %3).\n%4\n\nThe rows of the files "
-                                          "before it stay in the database; the remaining "
-                                          "files were not processed.")
-                               .arg(path)
-                               .arg(i)
-                               .arg(n)
-                               .arg(FailureReason(error)),
-                           MessageIcon::Critical);
-            return outcome;
+            failure = HourlyFailureMessage(path, step, error);
+            return false;
+        }
+    });
+    if (outcome.Cancelled) {
+        // The counts show the files done; should they fail, the message below still tells.
+        try {
+            RefreshRecordCounts(state, ui);
+        } catch (const Error&) {
         }
     }
-    ui.SetProgressPanelVisible(false);
-    ui.ShowMessage(QStringLiteral("Hourly emissions data has been successufully extracted from ") +
-                       QString::number(n) + QStringLiteral(" .DAT files"),
-                   MessageIcon::Information);
+    ui.BatchFinished(outcome);
+    if (outcome.Stopped)
+        ui.ShowMessage(failure, MessageIcon::Critical);
+    else
+        ui.ShowMessage(
+            CompletionMessage("Hourly emissions data has been successufully extracted from ",
+                              outcome.Cancelled ? outcome.FilesExtracted : outcome.FilesListed,
+                              outcome),
+            MessageIcon::Information);
     return outcome;
 }
 
 BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const int n = ListBatchFiles(state, ui, directory);
-    if (n == NoDatFiles)
+    const QStringList files = ListBatchFiles(state, ui, directory);
+    outcome.FilesListed = int(files.size());
+    if (outcome.FilesListed == 0)
         return outcome;
-    outcome.FilesListed = n;
-    const QStringList files = state.DatFileList;
     QStringList failures;
-    for (int i = 1; i <= n; ++i) {
-        const QString& fileName = files[i - 1];
-        const QString path = state.DatFolder + fileName;
+    ForEachFile(files, ui, outcome, [&](const FileStep& step) {
+        const QString path = state.DatFolder + step.FileName;
         try {
-            ExtractQuarterlyFile(path, state, OpenDatabase(state), ui);
+            ExtractQuarterlyFile(path, state.Reader, OpenDatabase(state), ui);
             ++outcome.FilesExtracted;
-        } catch (const DatabaseError& error) {
-            // The next file opens the database anew, in case the connection is what failed.
-            failures << path + QStringLiteral(": ") + FailureReason(error);
-            if (state.SourcesDatabase)
-                state.SourcesDatabase->Close();
-            state.SourcesDatabase.reset();
         } catch (const std::exception& error) {
-            // A failing file ends there; the batch goes on with the next one.
-            failures << path + QStringLiteral(": ") + FailureReason(error);
+            // A failing file ends there; the batch goes on with the next one, which opens the
+            // database anew in case the connection is what failed.
+            failures << path + QStringLiteral(": ") + MessageOf(error);
+            const auto* failure = dynamic_cast<const Error*>(&error);
+            if (!failure || failure->Kind != FailureKind::File)
+                ForgetDatabase(state);
         }
-        ui.SetProgressPanelVisible(true);
-        ui.SetExtractingCaption(ExtractingCaption(fileName));
-        ui.SetFileNumberCaption(FileNumberCaption(i, n));
-        ui.SetFileProgress(FileProgress(i, n));
-    }
+        ui.FileExtracted(step);
+        return true;
+    });
     QString countFailure;
     try {
         RefreshRecordCounts(state, ui);
     } catch (const std::exception& error) {
-        countFailure = FailureReason(error);
+        countFailure = MessageOf(error);
         outcome.CountsFailed = true;
     }
-    ui.SetProgressPanelVisible(false);
-    QString message = QStringLiteral("Header information has been successufully extracted from ") +
-                      QString::number(outcome.FilesExtracted) + QStringLiteral(" .DAT files");
+    ui.BatchFinished(outcome);
+    QString message = CompletionMessage("Header information has been successufully extracted from ",
+                                        outcome.FilesExtracted, outcome);
     if (!failures.isEmpty()) {
         message += QStringLiteral("\n\n%1 of %2 .DAT files could not be extracted:\n")
                        .arg(failures.size())
-                       .arg(n) +
+                       .arg(outcome.FilesListed) +
                    failures.join(QLatin1Char('\n'));
     }
     if (!countFailure.isEmpty())

@@ -83,7 +83,7 @@ void MainWindow::OpenSourcesDatabase() {
     WidgetBatchUi::ShowCaption(*Controls.lblExtractTo2, chosen);
     try {
         RefreshRecordCounts(Run, BatchView);
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         if (Run.SourcesDatabase)
             Run.SourcesDatabase->Close();
         RestoreShownDatabase(std::move(previous));
@@ -141,8 +141,7 @@ void MainWindow::RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& error) {
-        WindowDialogs.ShowMessage(this, ApplicationTitle, QString::fromStdString(error.what()),
-                                  MessageIcon::Critical);
+        WindowDialogs.ShowMessage(this, ApplicationTitle, MessageOf(error), MessageIcon::Critical);
     }
     // Input that arrived while the command ran meets the guard here rather than starting a
     // command after it.

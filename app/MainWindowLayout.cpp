@@ -1,6 +1,6 @@
 #include "MainWindowLayout.h"
 
-#include "AboutBox.h"
+#include "Application.h"
 #include "FormLayout.h"
 
 #include <QGroupBox>
@@ -92,38 +92,17 @@ void BuildProgressPanel(QWidget* client, MainWindowControls& controls) {
 struct CountRow {
     CountedTable Table;
     const char* CaptionName;
-    const char* Caption;
     Geometry CaptionAt;
     const char* ValueName;
 };
 
 // Top to bottom: facilities, units, quarters, fuels, hourly records.
 const CountRow CountRows[] = {
-    {CountedTable::Facilities,
-     "lblFacRecords",
-     "Facilities records:",
-     {120, 360, 1335, 255},
-     "lblFacRecords2"},
-    {CountedTable::Units,
-     "lblUnitRecords",
-     "Unit records:",
-     {360, 660, 1095, 255},
-     "lblUnitRecords2"},
-    {CountedTable::Quarters,
-     "lblQuarterRecords",
-     "Quarterly Records:",
-     {60, 960, 1395, 195},
-     "lblQuarterRecords2"},
-    {CountedTable::Fuels,
-     "lblFuelRecords",
-     "Fuel records:",
-     {360, 1260, 1095, 255},
-     "lblFuelRecords2"},
-    {CountedTable::Emissions,
-     "lblHourlyRecords",
-     "Hourly Records:",
-     {120, 1560, 1335, 195},
-     "lblHourlyRecords2"},
+    {CountedTable::Facilities, "lblFacRecords", {120, 360, 1335, 255}, "lblFacRecords2"},
+    {CountedTable::Units, "lblUnitRecords", {360, 660, 1095, 255}, "lblUnitRecords2"},
+    {CountedTable::Quarters, "lblQuarterRecords", {60, 960, 1395, 195}, "lblQuarterRecords2"},
+    {CountedTable::Fuels, "lblFuelRecords", {360, 1260, 1095, 255}, "lblFuelRecords2"},
+    {CountedTable::Emissions, "lblHourlyRecords", {120, 1560, 1335, 195}, "lblHourlyRecords2"},
 };
 
 void BuildDatabasePanel(QWidget* client, MainWindowControls& controls) {
@@ -135,7 +114,7 @@ void BuildDatabasePanel(QWidget* client, MainWindowControls& controls) {
         GiveSunkenBorder(*value);
         value->setFont(DesignFont(true));
         QLabel* caption = AddLabel(controls.fraDBInfo, row.CaptionName,
-                                   QString::fromLatin1(row.Caption), row.CaptionAt, Qt::AlignRight);
+                                   RecordCountCaption(row.Table), row.CaptionAt, Qt::AlignRight);
         caption->setFont(DesignFont());
         controls.CountValues.at(int(row.Table)) = value;
         controls.CountCaptions.at(int(row.Table)) = caption;

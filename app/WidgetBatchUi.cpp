@@ -1,18 +1,12 @@
 #include "WidgetBatchUi.h"
 
-#include "AboutBox.h"
+#include "Application.h"
 
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 
 namespace tarnwick {
-
-void RepaintNow(QWidget& control) {
-    control.repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 WidgetBatchUi::WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, QWidget* window)
     : Controls(controls), WindowDialogs(dialogs), Window(window) {}
@@ -28,42 +22,50 @@ std::optional<QString> WidgetBatchUi::AskText(const QString& prompt, const QStri
 
 void WidgetBatchUi::ShowCaption(QLabel& label, const QString& caption) {
     label.setText(caption);
-    RepaintNow(label);
+    label.repaint();
 }
 
 void WidgetBatchUi::ShowValue(QProgressBar& bar, float value) {
     bar.setValue(qRound(value));
-    RepaintNow(bar);
+    bar.repaint();
 }
 
-void WidgetBatchUi::SetFolderCaption(const QString& folder) {
+void WidgetBatchUi::ShowPanel(bool visible) {
+    Controls.fraProgress->setVisible(visible);
+    // A hidden panel leaves its place to be painted by the window behind it.
+    (visible ? *Controls.fraProgress : *Controls.fraProgress->parentWidget()).repaint();
+}
+
+void WidgetBatchUi::FolderChanged(const QString& folder) {
     ShowCaption(*Controls.lblExtractFrom2, folder);
 }
 
-void WidgetBatchUi::SetProgressPanelVisible(bool visible) {
-    Controls.fraProgress->setVisible(visible);
-    // A hidden panel leaves its place to be painted by the window behind it.
-    RepaintNow(visible ? *Controls.fraProgress : *Controls.fraProgress->parentWidget());
+void WidgetBatchUi::RecordCounted(CountedTable table, qint64 count) {
+    ShowCaption(*Controls.CountValue(table), QString::number(count));
 }
 
-void WidgetBatchUi::SetExtractingCaption(const QString& caption) {
-    ShowCaption(*Controls.lblExtractingRecordNum, caption);
+// The hourly batch shows the file's number before its name, the quarterly batch (after
+// reading the file) its name first; both then move the batch bar.
+void WidgetBatchUi::FileStarting(const FileStep& step) {
+    ShowPanel(true);
+    ShowCaption(*Controls.lblNumofFiles2, step.FileNumberCaption);
+    ShowCaption(*Controls.lblExtractingRecordNum, step.ExtractingCaption);
+    ShowValue(*Controls.prgExtractFiles, step.BatchProgress);
 }
 
-void WidgetBatchUi::SetFileNumberCaption(const QString& caption) {
-    ShowCaption(*Controls.lblNumofFiles2, caption);
+void WidgetBatchUi::FileExtracted(const FileStep& step) {
+    ShowPanel(true);
+    ShowCaption(*Controls.lblExtractingRecordNum, step.ExtractingCaption);
+    ShowCaption(*Controls.lblNumofFiles2, step.FileNumberCaption);
+    ShowValue(*Controls.prgExtractFiles, step.BatchProgress);
 }
 
-void WidgetBatchUi::SetFileProgress(float value) {
-    ShowValue(*Controls.prgExtractFiles, value);
+void WidgetBatchUi::BatchFinished(const BatchOutcome&) {
+    ShowPanel(false);
 }
 
 void WidgetBatchUi::SetRecordProgress(float value) {
     ShowValue(*Controls.prgExtractRecords, value);
-}
-
-void WidgetBatchUi::ShowRecordCount(CountedTable table, qint64 count) {
-    ShowCaption(*Controls.CountValue(table), QString::number(count));
 }
 
 } // namespace tarnwick

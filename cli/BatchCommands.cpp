@@ -2,6 +2,7 @@
 
 #include "Extraction.h"
 #include "SourcesDatabase.h"
+#include "StopSignals.h"
 #include "TerminalBatchUi.h"
 
 #include <array>
@@ -10,12 +11,6 @@ namespace tarnwick {
 
 namespace {
 
-QString ErrorText(const std::exception& error) {
-    if (const auto* databaseError = dynamic_cast<const DatabaseError*>(&error))
-        return databaseError->Message;
-    return QString::fromLocal8Bit(error.what());
-}
-
 // Opens the database and reads the five counts, as the window does when a database is chosen.
 bool OpenSourcesDatabase(RunState& state, BatchUi& ui, std::ostream& err) {
     try {
@@ -23,7 +18,7 @@ bool OpenSourcesDatabase(RunState& state, BatchUi& ui, std::ostream& err) {
         return true;
     } catch (const std::exception& error) {
         err << QStringLiteral("The Sources database %1 could not be opened: %2")
-                   .arg(state.DatabasePath, ErrorText(error))
+                   .arg(state.DatabasePath, MessageOf(error))
             << '\n'
             << std::flush;
         return false;
@@ -49,7 +44,9 @@ int RunExtraction(Extraction extraction, const QString& databasePath, const QStr
                                      ? ExtractHourlyData(state, ui, directory)
                                      : ExtractQuarterlyData(state, ui, directory);
     CloseSourcesDatabase(state);
-    ui.ReleaseInformation(outcome.Succeeded());
+    ui.ReleaseInformation(outcome.Succeeded() || outcome.Cancelled);
+    if (outcome.Cancelled)
+        return ExitStoppedBySignal + StopSignal();
     return outcome.Succeeded() ? ExitSucceeded : ExitFailed;
 }
 
@@ -58,7 +55,7 @@ int RunInit(const QString& databasePath, std::ostream& out, std::ostream& err) {
         SourcesDatabase::Create(databasePath);
     } catch (const std::exception& error) {
         err << QStringLiteral("The Sources database %1 could not be created: %2")
-                   .arg(databasePath, ErrorText(error))
+                   .arg(databasePath, MessageOf(error))
             << '\n'
             << std::flush;
         return ExitFailed;

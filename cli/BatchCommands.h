@@ -8,7 +8,13 @@ namespace tarnwick {
 class TerminalBatchUi;
 
 // The runner's exit statuses.
-enum ExitStatus : int { ExitSucceeded = 0, ExitFailed = 1, ExitUsageError = 2 };
+// An extraction stopped by a signal exits with 128 + the signal, as the shell reports it.
+enum ExitStatus : int {
+    ExitSucceeded = 0,
+    ExitFailed = 1,
+    ExitUsageError = 2,
+    ExitStoppedBySignal = 128
+};
 
 enum class Extraction { Hourly, Quarterly };
 

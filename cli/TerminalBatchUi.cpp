@@ -1,5 +1,6 @@
 #include "TerminalBatchUi.h"
 
+#include <QLocale>
 #include <QtGlobal>
 #include <algorithm>
 
@@ -7,15 +8,16 @@ namespace tarnwick {
 
 namespace {
 
-const QString ExtractingPrefix = QStringLiteral("Extracting records from: ");
-constexpr int BarWidth = 30;
+constexpr int BarWidth = 24;
 
-QString ProgressBar(float value) {
-    const float clamped = std::clamp(value, 0.0f, 100.0f);
-    const int filled = qRound(clamped / 100.0f * BarWidth);
+QString Bar(double share) {
+    const int filled = qRound(std::clamp(share, 0.0, 1.0) * BarWidth);
     return QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
-           QString(BarWidth - filled, QLatin1Char('.')) +
-           QStringLiteral("] %1%").arg(qRound(clamped), 3);
+           QString(BarWidth - filled, QLatin1Char('.')) + QLatin1Char(']');
+}
+
+QString Duration(qint64 seconds) {
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -24,24 +26,9 @@ std::ostream& operator<<(std::ostream& stream, const QString& text) {
     return stream << text.toStdString();
 }
 
-QString RecordCountCaption(CountedTable table) {
-    switch (table) {
-    case CountedTable::Facilities:
-        return QStringLiteral("Facilities records:");
-    case CountedTable::Units:
-        return QStringLiteral("Unit records:");
-    case CountedTable::Fuels:
-        return QStringLiteral("Fuel records:");
-    case CountedTable::Quarters:
-        return QStringLiteral("Quarterly Records:");
-    case CountedTable::Emissions:
-        return QStringLiteral("Hourly Records:");
-    }
-    return {};
-}
-
-TerminalBatchUi::TerminalBatchUi(std::ostream& out, std::ostream& err, bool interactive)
-    : Out(out), Err(err), Interactive(interactive) {}
+TerminalBatchUi::TerminalBatchUi(std::ostream& out, std::ostream& err, bool interactive,
+                                 std::function<bool()> stopRequested)
+    : Out(out), Err(err), Interactive(interactive), AskedToStop(std::move(stopRequested)) {}
 
 void TerminalBatchUi::ShowMessage(const QString& text, MessageIcon icon) {
     EndProgressLine();
@@ -56,38 +43,43 @@ std::optional<QString> TerminalBatchUi::AskText(const QString&, const QString&, 
     return std::nullopt;
 }
 
-void TerminalBatchUi::SetFolderCaption(const QString&) {}
-
-void TerminalBatchUi::SetProgressPanelVisible(bool visible) {
-    PanelVisible = visible;
-    if (!visible)
-        EndProgressLine();
+void TerminalBatchUi::RecordCounted(CountedTable table, qint64 count) {
+    Counts[std::size_t(table)] = count;
 }
 
-void TerminalBatchUi::SetExtractingCaption(const QString& caption) {
-    FileName =
-        caption.startsWith(ExtractingPrefix) ? caption.mid(ExtractingPrefix.size()) : caption;
+// The hourly batch announces a file before reading it, the quarterly batch after.
+void TerminalBatchUi::FileStarting(const FileStep& step) {
+    ShowFile(step, step.Index - 1);
 }
 
-void TerminalBatchUi::SetFileNumberCaption(const QString& caption) {
-    FileNumberCaption = caption;
+void TerminalBatchUi::FileExtracted(const FileStep& step) {
+    ShowFile(step, step.Index);
 }
 
-void TerminalBatchUi::SetFileProgress(float) {
-    // Both batches set the file bar after the captions, so the line names the file whole.
+void TerminalBatchUi::ShowFile(const FileStep& step, double filesDone) {
+    if (!Clock.isValid())
+        Clock.start();
+    Current = step;
+    FilesDone = filesDone;
+    RecordProgressValue = 0;
     if (Interactive)
         DrawProgressLine();
     else
-        Err << FileLine() << '\n' << std::flush;
-}
-
-void TerminalBatchUi::ShowRecordCount(CountedTable table, qint64 count) {
-    Counts[std::size_t(table)] = count;
+        Err << step.FileNumberCaption << QStringLiteral(": ") << step.FileName << '\n'
+            << std::flush;
 }
 
 void TerminalBatchUi::SetRecordProgress(float value) {
     RecordProgressValue = value;
     DrawProgressLine();
+}
+
+void TerminalBatchUi::BatchFinished(const BatchOutcome&) {
+    EndProgressLine();
+}
+
+bool TerminalBatchUi::StopRequested() {
+    return AskedToStop && AskedToStop();
 }
 
 void TerminalBatchUi::ReleaseInformation(bool commandSucceeded) {
@@ -102,14 +94,24 @@ qint64 TerminalBatchUi::RecordCount(CountedTable table) const {
     return Counts[std::size_t(table)];
 }
 
-QString TerminalBatchUi::FileLine() const {
-    return FileNumberCaption + QStringLiteral(": ") + FileName;
-}
-
+// "file 3 of 20  F003.DAT  [#######.........]  61,203 records/s  0:42 left"; the time left
+// follows the share of the files done, the current file counted by its own progress.
 void TerminalBatchUi::DrawProgressLine() {
-    if (!Interactive || !PanelVisible || FileNumberCaption.isEmpty())
+    if (!Interactive || Current.Count == 0)
         return;
-    const QString line = FileLine() + QLatin1Char(' ') + ProgressBar(RecordProgressValue);
+    const bool reading = FilesDone < Current.Index;
+    const double done = FilesDone + (reading ? RecordProgressValue / 100.0 : 0.0);
+    const double share = done / Current.Count;
+    const double seconds = double(Clock.nsecsElapsed()) / 1e9;
+    QString line = QStringLiteral("file %1 of %2  %3  %4")
+                       .arg(Current.Index)
+                       .arg(Current.Count)
+                       .arg(Current.FileName, Bar(share));
+    if (Records > 0 && seconds > 0)
+        line += QStringLiteral("  %1 records/s")
+                    .arg(QLocale::c().toString(qRound64(Records / seconds)));
+    if (share > 0 && seconds > 1)
+        line += QStringLiteral("  %1 left").arg(Duration(qRound64(seconds / share * (1 - share))));
     // Blanks over the rest of a longer previous line, so no terminal control codes are needed.
     const qsizetype padding = std::max<qsizetype>(0, DrawnWidth - line.size());
     Err << '\r' << line << QString(padding, QLatin1Char(' ')) << std::flush;

@@ -3,10 +3,10 @@
 #include "BatchCommands.h"
 #include "CsvExport.h"
 #include "DataSummary.h"
+#include "Error.h"
 #include "HourlyChart.h"
 #include "SourcesReader.h"
 #include "TerminalBatchUi.h"
-#include "ViewError.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -79,21 +79,22 @@ bool IsChartInvocation(int argc, char** argv) {
     return false;
 }
 
-// Checks the operands and options against the command's shape. Throws RequestError.
+// Checks the operands and options against the command's shape. Throws Error (Request).
 void CheckShape(const CommandShape& shape, const QCommandLineParser& parser) {
     const QStringList operands = parser.positionalArguments();
     const qsizetype expected = QString::fromLatin1(shape.Operands).count(u' ') + 2;
     if (operands.size() != expected)
-        throw RequestError(QStringLiteral("'%1' takes %2")
-                               .arg(QLatin1String(shape.Name), QLatin1String(shape.Operands)));
+        throw Error(QStringLiteral("'%1' takes %2")
+                        .arg(QLatin1String(shape.Name), QLatin1String(shape.Operands)),
+                    FailureKind::Request);
     for (const ViewOption& option : ViewOptions) {
         const QString name = QString::fromLatin1(option.Name);
         if (parser.isSet(name) && !shape.Allowed.contains(name))
-            throw RequestError(
-                QStringLiteral("'%1' takes no --%2").arg(QLatin1String(shape.Name), name));
+            throw Error(QStringLiteral("'%1' takes no --%2").arg(QLatin1String(shape.Name), name),
+                        FailureKind::Request);
         if (!parser.isSet(name) && shape.Required.contains(name))
-            throw RequestError(
-                QStringLiteral("'%1' needs --%2").arg(QLatin1String(shape.Name), name));
+            throw Error(QStringLiteral("'%1' needs --%2").arg(QLatin1String(shape.Name), name),
+                        FailureKind::Request);
     }
 }
 
@@ -103,9 +104,10 @@ std::optional<QDate> ReadDay(const QCommandLineParser& parser, const QString& op
     const QString text = parser.value(option);
     const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     if (!day.isValid())
-        throw RequestError(QStringLiteral("--%1 %2 is not a day of the calendar written "
-                                          "YYYY-MM-DD")
-                               .arg(option, text));
+        throw Error(QStringLiteral("--%1 %2 is not a day of the calendar written "
+                                   "YYYY-MM-DD")
+                        .arg(option, text),
+                    FailureKind::Request);
     return day;
 }
 
@@ -116,7 +118,8 @@ ExportFilter ReadFilter(const QCommandLineParser& parser) {
         bool number = false;
         filter.FacilityId = text.toLongLong(&number);
         if (!number)
-            throw RequestError(QStringLiteral("--facility %1 is not a facility number").arg(text));
+            throw Error(QStringLiteral("--facility %1 is not a facility number").arg(text),
+                        FailureKind::Request);
     }
     if (parser.isSet(QStringLiteral("unit")))
         filter.UnitId = parser.value(QStringLiteral("unit"));
@@ -132,20 +135,21 @@ const Measure& ReadMeasure(const QCommandLineParser& parser) {
     QStringList columns;
     for (const Measure& measure : Measures())
         columns << measure.Column;
-    throw RequestError(QStringLiteral("EMISSIONS has no value column \"%1\"; the columns are %2")
-                           .arg(column, columns.join(QStringLiteral(", "))));
+    throw Error(QStringLiteral("EMISSIONS has no value column \"%1\"; the columns are %2")
+                    .arg(column, columns.join(QStringLiteral(", "))),
+                FailureKind::Request);
 }
 
 void Commit(QSaveFile& file) {
     if (!file.commit())
-        throw ViewError(
-            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()),
+                    FailureKind::File);
 }
 
 void Open(QSaveFile& file) {
     if (!file.open(QIODevice::WriteOnly))
-        throw ViewError(
-            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()),
+                    FailureKind::File);
 }
 
 int Export(const QCommandLineParser& parser) {
@@ -175,14 +179,14 @@ int Chart(const QCommandLineParser& parser, std::ostream& out) {
     request.From = filter.From.value_or(first);
     request.To = filter.To.value_or(last);
     if (request.From > request.To)
-        throw RequestError(
-            QStringLiteral("The first day %1 comes after the last day %2")
-                .arg(request.From.toString(Qt::ISODate), request.To.toString(Qt::ISODate)));
+        throw Error(QStringLiteral("The first day %1 comes after the last day %2")
+                        .arg(request.From.toString(Qt::ISODate), request.To.toString(Qt::ISODate)),
+                    FailureKind::Request);
     const QList<HourlyRun> runs = ReadHourlyRuns(reader, request);
     QSaveFile file(parser.value(QStringLiteral("out")));
     Open(file);
     if (!RenderHourlyChart(request, runs, ChartImageSize).save(&file, "PNG"))
-        throw ViewError(QStringLiteral("The chart could not be encoded as PNG."));
+        throw Error(QStringLiteral("The chart could not be encoded as PNG."), FailureKind::File);
     Commit(file);
     qsizetype hours = 0;
     for (const HourlyRun& run : runs)
@@ -231,7 +235,11 @@ int RunViewCommand(const QCommandLineParser& parser, std::ostream& out, std::ost
         if (command == u"chart")
             return Chart(parser, out);
         return Summary(parser, out);
-    } catch (const RequestError& error) {
+    } catch (const Error& error) {
+        if (error.Kind != FailureKind::Request) {
+            err << error.Text() << '\n' << std::flush;
+            return ExitFailed;
+        }
         err << QStringLiteral("tarnwick-batch: ") << error.Message
             << "\nTry 'tarnwick-batch --help'.\n"
             << std::flush;

@@ -1,5 +1,7 @@
 #include "DatFrame.h"
 
+#include "TextRules.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -18,10 +20,6 @@ namespace {
 
 constexpr qsizetype ChunkSize = 1 << 20;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 QByteArrayView SkipLeadingBlanks(QByteArrayView text) {
     qsizetype start = 0;
     while (start < text.size() && IsBlank(text[start]))
@@ -30,7 +28,7 @@ QByteArrayView SkipLeadingBlanks(QByteArrayView text) {
 }
 
 [[noreturn]] void ThrowCannotOpen(const QString& path, const QString& reason) {
-    throw DatFileError(QStringLiteral("Cannot open %1: %2").arg(path, reason));
+    throw Error(QStringLiteral("Cannot open %1: %2").arg(path, reason), FailureKind::File);
 }
 
 #ifdef Q_OS_UNIX
@@ -82,8 +80,8 @@ bool DatFileReader::FillBuffer() {
     const qint64 got = File.read(Buffer.data() + kept, ChunkSize);
     if (got < 0) {
         Buffer.resize(kept);
-        throw DatFileError(QStringLiteral("Cannot read %1: %2").arg(Path, File.errorString()),
-                           LineNumber + 1);
+        throw Error(QStringLiteral("Cannot read %1: %2").arg(Path, File.errorString()),
+                    FailureKind::File, LineNumber + 1);
     }
     Buffer.resize(kept + got);
     if (got == 0)
@@ -149,20 +147,6 @@ QByteArrayView CutField(QByteArrayView line, qsizetype column, qsizetype length)
     return line.sliced(start, std::min(length, line.size() - start));
 }
 
-QByteArrayView TrimTrailingBlanks(QByteArrayView text) {
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == ' ')
-        --end;
-    return text.first(end);
-}
-
-QByteArrayView TrimBlanks(QByteArrayView text) {
-    qsizetype start = 0;
-    while (start < text.size() && text[start] == ' ')
-        ++start;
-    return TrimTrailingBlanks(text.sliced(start));
-}
-
 QByteArray FormatDatDate(QByteArrayView line, qsizetype column, int yearDigits) {
     const qsizetype monthColumn = column + yearDigits;
     QByteArray date;
@@ -175,14 +159,7 @@ QByteArray FormatDatDate(QByteArrayView line, qsizetype column, int yearDigits) 
     return date;
 }
 
-namespace {
-
-struct DecimalReading {
-    double Value = 0.0;
-    bool OutOfRange = false;
-};
-
-DecimalReading ReadDecimal(QByteArrayView text) {
+FieldNumber ReadFieldNumber(QByteArrayView text) {
     // Collect the characters that continue a decimal number, skipping blanks anywhere.
     std::string number;
     number.reserve(size_t(text.size()));
@@ -190,7 +167,7 @@ DecimalReading ReadDecimal(QByteArrayView text) {
     bool negative = false;
     bool anyDigit = false;
     for (const char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+        if (IsBlank(c))
             continue;
         const bool digit = c >= '0' && c <= '9';
         if (stage == Stage::Sign && (c == '+' || c == '-')) {
@@ -224,7 +201,8 @@ DecimalReading ReadDecimal(QByteArrayView text) {
     while (!number.empty() &&
            (number.back() == 'e' || number.back() == '+' || number.back() == '-'))
         number.pop_back();
-    DecimalReading reading;
+    FieldNumber reading;
+    reading.Found = true;
     const auto [end, error] =
         std::from_chars(number.data(), number.data() + number.size(), reading.Value);
     if (error == std::errc::result_out_of_range) {
@@ -238,35 +216,25 @@ DecimalReading ReadDecimal(QByteArrayView text) {
     return reading;
 }
 
-} // namespace
-
-double ReadNumber(QByteArrayView text) {
-    return ReadDecimal(text).Value;
-}
-
 double ReadCountedNumber(QByteArrayView text, const char* what, qint64 line) {
-    const DecimalReading reading = ReadDecimal(text);
+    const FieldNumber reading = ReadFieldNumber(text);
     if (reading.OutOfRange) {
-        throw DatFileError(QStringLiteral("The %1 \"%2\" is out of range")
-                               .arg(QLatin1String(what), DecodeField(TrimBlanks(text))),
-                           line);
+        throw Error(QStringLiteral("The %1 \"%2\" is out of range")
+                        .arg(QLatin1String(what), DecodeField(TrimPadding(text))),
+                    FailureKind::File, line);
     }
     return reading.Value;
-}
-
-double RoundHalfEven(double value) {
-    return std::nearbyint(value);
 }
 
 namespace {
 
 template <typename Int> Int ReadInteger(QByteArrayView text, const char* what, qint64 line) {
-    const double value = RoundHalfEven(ReadNumber(text));
+    const double value = RoundHalfToEven(ReadFieldNumber(text).Value);
     if (!(value >= double(std::numeric_limits<Int>::min()) &&
           value <= double(std::numeric_limits<Int>::max()))) {
-        throw DatFileError(QStringLiteral("The %1 \"%2\" is out of range")
-                               .arg(QLatin1String(what), DecodeField(text)),
-                           line);
+        throw Error(QStringLiteral("The %1 \"%2\" is out of range")
+                        .arg(QLatin1String(what), DecodeField(text)),
+                    FailureKind::File, line);
     }
     return Int(value);
 }

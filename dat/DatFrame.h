@@ -1,25 +1,15 @@
 #pragma once
 
+#include "Error.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <array>
 #include <cstring>
-#include <stdexcept>
 
 namespace tarnwick {
-
-// A ".DAT" file that cannot be opened or read, or a line whose content cannot be taken
-// (a facility identifier out of range). Line is 1-based, 0 when no line is concerned.
-class DatFileError : public std::runtime_error {
-public:
-    DatFileError(const QString& message, qint64 line = 0)
-        : std::runtime_error(message.toStdString()), Message(message), Line(line) {}
-
-    QString Message;
-    qint64 Line;
-};
 
 // One record line: the bytes of a physical line without its ending and without the blanks
 // before its first character, so the record code is always at columns 1-3.
@@ -34,12 +24,12 @@ struct DatLine {
 // reader goes out of scope, on every path.
 class DatFileReader {
 public:
-    explicit DatFileReader(const QString& path); // throws DatFileError
+    explicit DatFileReader(const QString& path); // throws Error (File)
     DatFileReader(const DatFileReader&) = delete;
     DatFileReader& operator=(const DatFileReader&) = delete;
 
     // The next non-empty line, valid until the following call. False at the end of the file.
-    bool NextLine(DatLine& line); // throws DatFileError on a read error
+    bool NextLine(DatLine& line); // throws Error (File) on a read error
 
 private:
     bool FillBuffer();
@@ -61,28 +51,26 @@ QByteArrayView RecordType(QByteArrayView line);
 // the line ends first. Never fails.
 QByteArrayView CutField(QByteArrayView line, qsizetype column, qsizetype length);
 
-// Blanks removed at both ends / at the end only.
-QByteArrayView TrimBlanks(QByteArrayView text);
-QByteArrayView TrimTrailingBlanks(QByteArrayView text);
-
 // The date field at `column` moved into month-first order: YYMMDD gives MM/DD/YY
 // (yearDigits 2), YYYYMMDD gives MM/DD/YYYY (yearDigits 4). Nothing is validated.
 QByteArray FormatDatDate(QByteArrayView line, qsizetype column, int yearDigits);
 
-// A piece of a line read as a decimal number: blanks, tabs and line feeds are ignored, an
-// optional sign, digits, a decimal point with fraction digits and an exponent are read, and
-// reading stops at the first other character. No number gives 0; a value beyond the range of
-// a double gives infinity, or 0 for a negative exponent.
-double ReadNumber(QByteArrayView text);
+// A piece of a line read as a decimal number, leniently, as fields are: blanks anywhere are
+// skipped, an optional sign, digits, a decimal point with fraction digits and an exponent are
+// read, and reading stops at the first other character. No number gives 0 (Found false); a
+// value beyond the range of a double gives infinity, or 0 for a negative exponent.
+struct FieldNumber {
+    double Value = 0.0;
+    bool Found = false;
+    bool OutOfRange = false;
+};
+FieldNumber ReadFieldNumber(QByteArrayView text);
 
-// ReadNumber for a value that is counted, where infinity or 0 would falsify the result: a value
-// beyond the range of a double throws DatFileError (what = the field's name for the message).
+// ReadFieldNumber for a value that is counted, where infinity or 0 would falsify the result: a
+// value beyond the range of a double throws Error (what = the field's name for the message).
 double ReadCountedNumber(QByteArrayView text, const char* what, qint64 line);
 
-// Nearest integer, an exact half going to the even neighbour.
-double RoundHalfEven(double value);
-
-// ReadNumber rounded half to even into a signed 32-bit integer. Throws DatFileError when the
+// ReadFieldNumber rounded half to even into a signed 32-bit integer. Throws Error when the
 // value does not fit (what = the field's name for the message).
 qint32 ReadInt32(QByteArrayView text, const char* what, qint64 line);
 qint16 ReadInt16(QByteArrayView text, const char* what, qint64 line);

@@ -1,5 +1,7 @@
 #include "EmissionsWriters.h"
 
+#include "TextRules.h"
+
 #include <array>
 #include <charconv>
 #include <tuple>
@@ -105,19 +107,6 @@ void AppendNumber(QString& text, qint32 value) {
     text.append(QLatin1StringView(digits, end - digits));
 }
 
-// A value inside single quotes: a quote in it is doubled so it stays part of the value.
-void AppendQuoted(QString& text, const QString& value) {
-    if (!value.contains(u'\'')) {
-        text.append(value);
-        return;
-    }
-    for (const QChar character : value) {
-        if (character == u'\'')
-            text.append(character);
-        text.append(character);
-    }
-}
-
 // A record's field texts, decoded once for both of its statements.
 template <std::size_t N> struct RecordTexts {
     QString UnitId;
@@ -151,14 +140,14 @@ QString InsertText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
     text.append(u" VALUES (");
     AppendNumber(text, facilityId);
     text.append(u", '");
-    AppendQuoted(text, texts.UnitId);
+    AppendSqlText(text, texts.UnitId);
     text.append(u"', '");
-    AppendQuoted(text, texts.DataDate);
+    AppendSqlText(text, texts.DataDate);
     text.append(u"', '");
-    AppendQuoted(text, texts.DataHour);
+    AppendSqlText(text, texts.DataHour);
     for (const QString& value : texts.Values) {
         text.append(u"', '");
-        AppendQuoted(text, value);
+        AppendSqlText(text, value);
     }
     text.append(u"')");
     return text;
@@ -172,13 +161,13 @@ QString UpdateText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
     text.append(u"UPDATE EMISSIONS SET ");
     for (std::size_t i = 0; i < N; ++i) {
         text.append(pieces.SetPieces[i]);
-        AppendQuoted(text, texts.Values[i]);
+        AppendSqlText(text, texts.Values[i]);
     }
     text.append(pieces.Closer);
     text.append(u"WHERE (((FACILITY_ID)=");
     AppendNumber(text, facilityId);
     text.append(u") AND ((UNIT_ID)='");
-    AppendQuoted(text, texts.UnitId);
+    AppendSqlText(text, texts.UnitId);
     text.append(u"') AND ((DATA_DATE)=#");
     text.append(texts.DataDate);
     text.append(u"#) AND ((DATA_HOUR)=");
@@ -190,10 +179,11 @@ QString UpdateText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
 void ExecuteForLine(SourcesDatabase& database, const QString& statement, qint64 line) {
     try {
         database.Execute(statement);
-    } catch (const BulkWriteFailed&) {
-        throw; // no line of its own: the reader writes the file again statement by statement
-    } catch (const DatabaseError& error) {
-        throw DatFileError(error.Message, line);
+    } catch (Error& error) {
+        // A bulk write has no line of its own: the reader writes the file again one by one.
+        if (error.Kind != FailureKind::BulkWrite)
+            error.Line = line;
+        throw;
     }
 }
 
@@ -211,46 +201,6 @@ void WriteRecords(std::span<const Record> records, qint32 facilityId, SourcesDat
 }
 
 } // namespace
-
-QString BuildSO2ConcInsert(qint32 facilityId, const SO2ConcRecord& record) {
-    return InsertText(SO2ConcPieces, facilityId, TextsOf(record));
-}
-QString BuildNOxConcInsert(qint32 facilityId, const NOxConcRecord& record) {
-    return InsertText(NOxConcPieces, facilityId, TextsOf(record));
-}
-QString BuildNOxConcUpdate(qint32 facilityId, const NOxConcRecord& record) {
-    return UpdateText(NOxConcPieces, facilityId, TextsOf(record));
-}
-QString BuildCO2ConcInsert(qint32 facilityId, const CO2ConcRecord& record) {
-    return InsertText(CO2ConcPieces, facilityId, TextsOf(record));
-}
-QString BuildCO2ConcUpdate(qint32 facilityId, const CO2ConcRecord& record) {
-    return UpdateText(CO2ConcPieces, facilityId, TextsOf(record));
-}
-QString BuildFlowInsert(qint32 facilityId, const FlowRecord& record) {
-    return InsertText(FlowPieces, facilityId, TextsOf(record));
-}
-QString BuildFlowUpdate(qint32 facilityId, const FlowRecord& record) {
-    return UpdateText(FlowPieces, facilityId, TextsOf(record));
-}
-QString BuildSO2MassInsert(qint32 facilityId, const SO2MassRecord& record) {
-    return InsertText(SO2MassPieces, facilityId, TextsOf(record));
-}
-QString BuildSO2MassUpdate(qint32 facilityId, const SO2MassRecord& record) {
-    return UpdateText(SO2MassPieces, facilityId, TextsOf(record));
-}
-QString BuildNOxRateInsert(qint32 facilityId, const NOxRateRecord& record) {
-    return InsertText(NOxRatePieces, facilityId, TextsOf(record));
-}
-QString BuildNOxRateUpdate(qint32 facilityId, const NOxRateRecord& record) {
-    return UpdateText(NOxRatePieces, facilityId, TextsOf(record));
-}
-QString BuildCO2MassInsert(qint32 facilityId, const CO2MassRecord& record) {
-    return InsertText(CO2MassPieces, facilityId, TextsOf(record));
-}
-QString BuildCO2MassUpdate(qint32 facilityId, const CO2MassRecord& record) {
-    return UpdateText(CO2MassPieces, facilityId, TextsOf(record));
-}
 
 void WriteSO2Concentrations(std::span<const SO2ConcRecord> records, qint32 facilityId,
                             SourcesDatabase& database) {

@@ -23,24 +23,24 @@ void TakeLine(const DatLine& line, ReaderState& state) {
     if (type == "100")
         ReadFacilityRecord(line, state);
     else if (type == "200")
-        state.SO2ConcRecords.push_back(ReadSO2ConcRecord(line));
+        state.Lists.SO2ConcRecords.push_back(ReadSO2ConcRecord(line));
     else if (type == "201")
-        state.NOxConcRecords.push_back(ReadNOxConcRecord(line));
+        state.Lists.NOxConcRecords.push_back(ReadNOxConcRecord(line));
     else if (type == "202")
-        state.CO2ConcRecords.push_back(ReadCO2ConcRecord(line));
+        state.Lists.CO2ConcRecords.push_back(ReadCO2ConcRecord(line));
     else if (type == "220")
-        state.FlowRecords.push_back(ReadFlowRecord(line));
+        state.Lists.FlowRecords.push_back(ReadFlowRecord(line));
     else if (type == "310")
-        state.SO2MassRecords.push_back(ReadSO2MassRecord(line));
+        state.Lists.SO2MassRecords.push_back(ReadSO2MassRecord(line));
     else if (type == "320")
-        state.NOxRateRecords.push_back(ReadNOxRateRecord(line));
+        state.Lists.NOxRateRecords.push_back(ReadNOxRateRecord(line));
     else if (type == "330")
-        state.CO2MassRecords.push_back(ReadCO2MassRecord(line));
+        state.Lists.CO2MassRecords.push_back(ReadCO2MassRecord(line));
 }
 
 // The file is closed when this returns, before the first statement runs.
 void ReadHourlyLists(const QString& path, ReaderState& state) {
-    ClearHourlyLists(state);
+    ClearHourlyLists(state.Lists);
     DatFileReader reader(path);
     DatLine line;
     while (reader.NextLine(line))
@@ -62,19 +62,19 @@ void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode m
     };
 
     StatementGroup group(database, mode);
-    WriteSO2Concentrations(state.SO2ConcRecords, facilityId, database);
+    WriteSO2Concentrations(state.Lists.SO2ConcRecords, facilityId, database);
     writerDone();
-    WriteNOxConcentrations(state.NOxConcRecords, facilityId, database);
+    WriteNOxConcentrations(state.Lists.NOxConcRecords, facilityId, database);
     writerDone();
-    WriteCO2Concentrations(state.CO2ConcRecords, facilityId, database);
+    WriteCO2Concentrations(state.Lists.CO2ConcRecords, facilityId, database);
     writerDone();
-    WriteVolumetricFlows(state.FlowRecords, facilityId, database);
+    WriteVolumetricFlows(state.Lists.FlowRecords, facilityId, database);
     writerDone();
-    WriteSO2MassEmissions(state.SO2MassRecords, facilityId, database);
+    WriteSO2MassEmissions(state.Lists.SO2MassRecords, facilityId, database);
     writerDone();
-    WriteNOxEmissionRates(state.NOxRateRecords, facilityId, database);
+    WriteNOxEmissionRates(state.Lists.NOxRateRecords, facilityId, database);
     writerDone();
-    WriteCO2MassEmissions(state.CO2MassRecords, facilityId, database);
+    WriteCO2MassEmissions(state.Lists.CO2MassRecords, facilityId, database);
     group.Commit();
     writerDone();
 }
@@ -87,7 +87,9 @@ void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database, Recor
     int reported = 0;
     try {
         RunWriters(state, database, writes, progress, reported);
-    } catch (const BulkWriteFailed&) {
+    } catch (const Error& error) {
+        if (error.Kind != FailureKind::BulkWrite)
+            throw;
         RunWriters(state, database, GroupMode::Statements, progress, reported);
     }
 }

@@ -1,5 +1,7 @@
 #include "HourlyRecords.h"
 
+#include "TextRules.h"
+
 #include <QDate>
 #include <optional>
 
@@ -51,22 +53,22 @@ void CheckKey(const DatLine& line, qsizetype dateColumn, qsizetype hourColumn, H
     if (!IsDay(text, dateColumn)) {
         const QString type = DecodeField(RecordType(text));
         const QString reason =
-            TrimBlanks(CutField(text, dateColumn, 6)).isEmpty()
+            TrimPadding(CutField(text, dateColumn, 6)).isEmpty()
                 ? QStringLiteral("This \"%1\" record has no date.").arg(type)
                 : QStringLiteral("The date \"%1\" of this \"%2\" record is not a date.")
                       .arg(DecodeField(FormatDatDate(text, dateColumn, 2)), type);
-        throw DatFileError(reason, line.Number);
+        throw Error(reason, FailureKind::File, line.Number);
     }
     const QByteArrayView hour = CutField(text, hourColumn, 2);
     if (!IsHour(hour)) {
         const QString type = DecodeField(RecordType(text));
         const QString reason =
-            TrimBlanks(hour).isEmpty()
+            TrimPadding(hour).isEmpty()
                 ? QStringLiteral("This \"%1\" record has no hour.").arg(type)
                 : QStringLiteral("The hour \"%1\" of this \"%2\" record is not an hour from 0 "
                                  "to 23.")
                       .arg(DecodeField(hour), type);
-        throw DatFileError(reason, line.Number);
+        throw Error(reason, FailureKind::File, line.Number);
     }
 }
 
@@ -74,7 +76,7 @@ template <typename Record>
 void ReadKey(Record& record, const DatLine& line, qsizetype dateColumn, qsizetype hourColumn,
              HourKey key) {
     CheckKey(line, dateColumn, hourColumn, key);
-    record.UnitId.Assign(TrimBlanks(CutField(line.Text, 4, 6)));
+    record.UnitId.Assign(TrimPadding(CutField(line.Text, 4, 6)));
     record.DataDate.Assign(FormatDatDate(line.Text, dateColumn, 2));
     record.DataHour.Assign(CutField(line.Text, hourColumn, 2));
 }
@@ -99,9 +101,9 @@ NOxConcRecord ReadNOxConcRecord(const DatLine& line, HourKey key) {
     const QByteArrayView text = line.Text;
     NOxConcRecord record;
     ReadKey(record, line, SeriesDateColumn, SeriesHourColumn, key);
-    record.NOxConcentration.Assign(TrimBlanks(CutField(text, 24, 6)));
-    record.AdjustedNOxConcentration.Assign(TrimBlanks(CutField(text, 32, 6)));
-    record.MonitorDataAvailability.Assign(TrimBlanks(CutField(text, 38, 5)));
+    record.NOxConcentration.Assign(TrimPadding(CutField(text, 24, 6)));
+    record.AdjustedNOxConcentration.Assign(TrimPadding(CutField(text, 32, 6)));
+    record.MonitorDataAvailability.Assign(TrimPadding(CutField(text, 38, 5)));
     record.SourceLine = line.Number;
     return record;
 }

@@ -87,7 +87,7 @@ enum class HourKey { Required, NotUsed };
 
 // Each builds the record of its type from one line, as the hourly reader stores it. With the
 // key required, a date that is blank, cut short or no real day, or an hour that is not a
-// number from 0 to 23, throws DatFileError with the line.
+// number from 0 to 23, throws Error with the line.
 SO2ConcRecord ReadSO2ConcRecord(const DatLine& line, HourKey key = HourKey::Required);
 NOxConcRecord ReadNOxConcRecord(const DatLine& line, HourKey key = HourKey::Required);
 CO2ConcRecord ReadCO2ConcRecord(const DatLine& line, HourKey key = HourKey::Required);
@@ -110,18 +110,12 @@ struct HourlyRecordLists {
 
 // The part of the run state that the readers use: the facility identifier of the last "100"
 // line read by either reader (0 at start, never reset) and the record lists.
-struct ReaderState : HourlyRecordLists {
+struct ReaderState {
     qint32 CurrentFacilityId = 0;
+    HourlyRecordLists Lists;
 };
 
 // Sets CurrentFacilityId from columns 4-9 of a "100" line.
 void ReadFacilityRecord(const DatLine& line, ReaderState& state);
-
-// Where a reader reports its per-file progress (0 to 100).
-class RecordProgress {
-public:
-    virtual ~RecordProgress() = default;
-    virtual void SetRecordProgress(float value) = 0;
-};
 
 } // namespace tarnwick

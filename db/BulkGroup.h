@@ -14,10 +14,10 @@ public:
     BulkGroup(StatementCache& statements, BulkWriter& writer);
 
     // Folds one statement; false when it cannot be folded and is to run by itself, after
-    // Flush(). Throws DatabaseError for a statement it cannot read or convert, and
-    // EngineFailure when a full chunk is written and refused.
+    // Flush(). Throws Error for a statement it cannot read or convert, or
+    // Error when a full chunk is written and refused.
     bool Fold(const QString& text);
-    // Writes every pending row. Throws EngineFailure.
+    // Writes every pending row. Throws Error.
     void Flush();
     // Forgets the pending rows: the transaction was rolled back.
     void Discard();

@@ -173,7 +173,7 @@ void AppendCopyValue(QByteArray& out, const ColumnValue& value) {
 
 EngineFault FaultOf(PGconn* connection, const PGresult* result) {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    FailureKind kind = FailureKind::Other;
+    FailureKind kind = FailureKind::Engine;
     if (PQstatus(connection) != CONNECTION_OK)
         kind = FailureKind::ConnectionLost;
     else if (state)

@@ -17,7 +17,7 @@ struct DatabaseLocation;
 class BulkWriter {
 public:
     virtual ~BulkWriter() = default;
-    // Throws EngineFailure.
+    // Throws Error.
     virtual void Write(const TableFold& fold) = 0;
     // The transaction ended, committed or rolled back, with whatever the writer made in it.
     virtual void TransactionEnded() {}

@@ -67,8 +67,9 @@ DatabaseConnection::DatabaseConnection(const DatabaseLocation& location)
     : Where(location), Name(UniqueConnectionName()) {
     const QString driver = DriverName(location.Engine);
     if (!QSqlDatabase::isDriverAvailable(driver))
-        throw DatabaseError(QStringLiteral("Cannot open %1: the Qt SQL driver %2 is not installed.")
-                                .arg(location.Describe(), driver));
+        throw Error(QStringLiteral("Cannot open %1: the Qt SQL driver %2 is not installed.")
+                        .arg(location.Describe(), driver),
+                    FailureKind::Open);
     Connection = QSqlDatabase::addDatabase(driver, Name);
     Configure(Connection, location);
     QSqlError error;
@@ -79,8 +80,9 @@ DatabaseConnection::DatabaseConnection(const DatabaseLocation& location)
     if (error.isValid()) {
         const QString text = WithoutPassword(EngineText(error), location.Postgres.Password);
         Close();
-        throw DatabaseError(
-            QStringLiteral("Cannot open the database %1: %2").arg(location.Describe(), text));
+        throw Error(
+            QStringLiteral("Cannot open the database %1: %2").arg(location.Describe(), text),
+            FailureKind::Open);
     }
 }
 

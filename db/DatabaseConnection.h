@@ -11,7 +11,7 @@ namespace tarnwick {
 // once; the name is removed again when the connection closes.
 class DatabaseConnection {
 public:
-    // Opens the connection. Throws DatabaseError naming the database and the engine's text.
+    // Opens the connection. Throws Error naming the database and the engine's text.
     explicit DatabaseConnection(const DatabaseLocation& location);
     ~DatabaseConnection();
     DatabaseConnection(const DatabaseConnection&) = delete;

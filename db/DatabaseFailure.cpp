@@ -17,7 +17,7 @@ constexpr int SqliteConstraint = 19;
 FailureKind ClassifySqlite(const QString& code) {
     bool ok = false;
     const int extended = code.toInt(&ok);
-    return ok ? ClassifySqliteCode(extended) : FailureKind::Other;
+    return ok ? ClassifySqliteCode(extended) : FailureKind::Engine;
 }
 
 } // namespace
@@ -36,7 +36,7 @@ FailureKind ClassifyPostgresState(const QString& sqlState) {
         return FailureKind::ReadOnly;
     if (sqlState == u"53100")
         return FailureKind::DiskFull;
-    return FailureKind::Other;
+    return FailureKind::Engine;
 }
 
 FailureKind ClassifySqliteCode(int resultCode) {
@@ -51,7 +51,7 @@ FailureKind ClassifySqliteCode(int resultCode) {
     case SqliteConstraint:
         return FailureKind::Constraint;
     default:
-        return FailureKind::Other;
+        return FailureKind::Engine;
     }
 }
 
@@ -60,7 +60,7 @@ FailureKind ClassifyFailure(DatabaseEngine engine, const QSqlError& error, bool 
     if (engine == DatabaseEngine::SQLite)
         return ClassifySqlite(code);
     if (code.isEmpty())
-        return connectionOpen ? FailureKind::Other : FailureKind::ConnectionLost;
+        return connectionOpen ? FailureKind::Engine : FailureKind::ConnectionLost;
     return ClassifyPostgresState(code);
 }
 
@@ -76,7 +76,7 @@ QString FailureExplanation(FailureKind kind) {
         return QStringLiteral("The database is read-only.");
     case FailureKind::DiskFull:
         return QStringLiteral("The disk is full.");
-    case FailureKind::Other:
+    default:
         break;
     }
     return {};
@@ -89,12 +89,13 @@ void ThrowEngineFailure(const DatabaseLocation& location, const EngineFault& fau
             .arg(location.Describe(), WithoutPassword(fault.Text, location.Postgres.Password));
     if (const QString explanation = FailureExplanation(fault.Kind); !explanation.isEmpty())
         message += u' ' + explanation;
-    throw EngineFailure(
-        QStringLiteral("%1 Statement: %2").arg(message, StatementExcerpt(statement)), fault.Kind);
+    throw Error(QStringLiteral("%1 Statement: %2").arg(message, StatementExcerpt(statement)),
+                fault.Kind);
 }
 
 void ThrowStatementFault(const QString& fault, QStringView statement) {
-    throw DatabaseError(QStringLiteral("%1 Statement: %2").arg(fault, StatementExcerpt(statement)));
+    throw Error(QStringLiteral("%1 Statement: %2").arg(fault, StatementExcerpt(statement)),
+                FailureKind::Statement);
 }
 
 } // namespace tarnwick

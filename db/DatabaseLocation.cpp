@@ -16,14 +16,10 @@ QString Decoded(QStringView text) {
     return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
 }
 
-QString Encoded(const QString& text) {
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
-
 // The URI may carry a password, so only the fault is named, never the URI.
 [[noreturn]] void ThrowBadUri(const QString& fault) {
-    throw DatabaseError(
-        QStringLiteral("The PostgreSQL connection URI is not valid: %1.").arg(fault));
+    throw Error(QStringLiteral("The PostgreSQL connection URI is not valid: %1.").arg(fault),
+                FailureKind::Open);
 }
 
 int ReadPort(QStringView text) {
@@ -87,12 +83,6 @@ bool IsSocketFolder(const QString& host) {
     return host.startsWith(u'/');
 }
 
-QString AuthorityHost(const QString& host) {
-    if (host.isEmpty() || IsSocketFolder(host))
-        return {};
-    return host.contains(u':') ? QStringLiteral("[%1]").arg(host) : Encoded(host);
-}
-
 // --- files
 
 bool StartsWith(const QByteArray& head, qsizetype offset, QByteArrayView magic) {
@@ -144,8 +134,9 @@ QByteArray ReadHead(const QString& path) {
     constexpr qint64 HeadLength = 64 * 1024;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw DatabaseError(
-            QStringLiteral("Cannot read the database file %1: %2.").arg(path, file.errorString()));
+        throw Error(
+            QStringLiteral("Cannot read the database file %1: %2.").arg(path, file.errorString()),
+            FailureKind::Open);
     return file.read(HeadLength);
 }
 
@@ -154,28 +145,31 @@ DatabaseLocation LocateFile(const QString& path, NewSqliteFile newFile) {
     if (!info.exists()) {
         if (newFile == NewSqliteFile::Allowed)
             return SqliteLocation(path);
-        throw DatabaseError(QStringLiteral("The database %1 does not exist.").arg(path));
+        throw Error(QStringLiteral("The database %1 does not exist.").arg(path), FailureKind::Open);
     }
     if (info.isDir())
-        throw DatabaseError(
-            QStringLiteral("%1 is a folder, not a database. %2").arg(path, OpenableKinds));
+        throw Error(QStringLiteral("%1 is a folder, not a database. %2").arg(path, OpenableKinds),
+                    FailureKind::Open);
     const QByteArray head = ReadHead(path);
     if (head.isEmpty()) {
         if (newFile == NewSqliteFile::Allowed)
             return SqliteLocation(path);
-        throw DatabaseError(QStringLiteral("The file %1 is empty: it is not a SQLite database. %2")
-                                .arg(path, OpenableKinds));
+        throw Error(QStringLiteral("The file %1 is empty: it is not a SQLite database. %2")
+                        .arg(path, OpenableKinds),
+                    FailureKind::Open);
     }
     if (IsSqliteHeader(head))
         return SqliteLocation(path);
     if (IsAccessHeader(head))
-        throw DatabaseError(QStringLiteral("%1 is a Microsoft Access database, which Tarnwick "
-                                           "does not open. %2")
-                                .arg(path, OpenableKinds));
+        throw Error(QStringLiteral("%1 is a Microsoft Access database, which Tarnwick "
+                                   "does not open. %2")
+                        .arg(path, OpenableKinds),
+                    FailureKind::Open);
     if (const QString uri = ConnectionFileUri(head); !uri.isEmpty())
         return PostgresLocation(path, uri);
-    throw DatabaseError(
-        QStringLiteral("%1 is not a database Tarnwick can open. %2").arg(path, OpenableKinds));
+    throw Error(
+        QStringLiteral("%1 is not a database Tarnwick can open. %2").arg(path, OpenableKinds),
+        FailureKind::Open);
 }
 
 } // namespace
@@ -192,28 +186,6 @@ QString PostgresSettings::Describe() const {
     if (IsSocketFolder(Host))
         text += QStringLiteral("?host=") + Host;
     return text;
-}
-
-QString PostgresSettings::ToUri() const {
-    QString uri = QStringLiteral("postgresql://");
-    if (!User.isEmpty() || !Password.isEmpty()) {
-        uri += Encoded(User);
-        if (!Password.isEmpty())
-            uri += u':' + Encoded(Password);
-        uri += u'@';
-    }
-    uri += AuthorityHost(Host);
-    if (Port > 0)
-        uri += u':' + QString::number(Port);
-    uri += u'/' + Encoded(DatabaseName);
-    QStringList parameters;
-    if (IsSocketFolder(Host))
-        parameters << QStringLiteral("host=") + Encoded(Host);
-    for (const auto& [key, value] : Options)
-        parameters << Encoded(key) + u'=' + Encoded(value);
-    if (!parameters.isEmpty())
-        uri += u'?' + parameters.join(u'&');
-    return uri;
 }
 
 bool IsPostgresUri(QStringView text) {
@@ -256,7 +228,8 @@ QString DatabaseLocation::Describe() const {
 DatabaseLocation LocateDatabase(const QString& path, NewSqliteFile newFile) {
     const QString trimmed = path.trimmed();
     if (trimmed.isEmpty())
-        throw DatabaseError(QStringLiteral("No database is given: the database path is empty."));
+        throw Error(QStringLiteral("No database is given: the database path is empty."),
+                    FailureKind::Open);
     if (IsPostgresUri(trimmed))
         return PostgresLocation(path, trimmed);
     return LocateFile(path, newFile);

@@ -1,5 +1,7 @@
 #include "LiteralConversion.h"
 
+#include "TextRules.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,20 +14,6 @@ namespace {
 
 bool IsDigit(QChar c) {
     return c >= u'0' && c <= u'9';
-}
-
-bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-}
-
-QStringView Trimmed(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
 }
 
 qsizetype SkipDigits(QStringView text, qsizetype position) {
@@ -111,13 +99,14 @@ ColumnValue NullValue(ColumnType type) {
 }
 
 [[noreturn]] void ThrowOutOfRange(QStringView text, QStringView column) {
-    throw DatabaseError(QStringLiteral("The value '%1' is out of range for the column %2.")
-                            .arg(text.toString(), column.toString()));
+    throw Error(QStringLiteral("The value '%1' is out of range for the column %2.")
+                    .arg(text.toString(), column.toString()),
+                FailureKind::Statement);
 }
 
 ColumnValue ToInteger(QStringView text, QStringView column) {
     ColumnValue value = NullValue(ColumnType::Integer);
-    const NumberReading number = ReadNumber(text);
+    const NumberReading number = ParseNumberLiteral(text);
     if (number.Result == NumberReading::Status::NotANumber)
         return value;
     const double rounded = RoundHalfToEven(number.Value);
@@ -132,7 +121,7 @@ ColumnValue ToInteger(QStringView text, QStringView column) {
 
 ColumnValue ToReal(QStringView text, QStringView column) {
     ColumnValue value = NullValue(ColumnType::Real);
-    const NumberReading number = ReadNumber(text);
+    const NumberReading number = ParseNumberLiteral(text);
     switch (number.Result) {
     case NumberReading::Status::NotANumber:
         return value;
@@ -162,7 +151,7 @@ ColumnValue ToText(const SqlLiteral& literal) {
     value.ValueKind = ColumnValue::Kind::Text;
     value.Text = literal;
     value.Text.Kind = LiteralKind::Text;
-    value.Text.Text = WithoutTrailingBlanks(literal.Text);
+    value.Text.Text = TrimTrailingPadding(literal.Text);
     return value;
 }
 
@@ -194,8 +183,8 @@ bool IsNumberText(QStringView text) {
     return position == text.size();
 }
 
-NumberReading ReadNumber(QStringView text) {
-    QStringView number = Trimmed(text);
+NumberReading ParseNumberLiteral(QStringView text) {
+    QStringView number = TrimBlanks(text);
     if (const std::optional<double> plain = ReadPlainDecimal(number))
         return {NumberReading::Status::Number, *plain};
     // Longer texts are no numbers the files hold; the bound keeps the copy on the stack.
@@ -229,35 +218,22 @@ std::optional<QDate> ReadUsDate(QStringView text) {
     if (slashCount != slashes.size())
         return std::nullopt;
     const auto [firstSlash, secondSlash] = slashes;
-    const std::optional<int> month = ReadSmallNumber(Trimmed(text.first(firstSlash)), 2);
+    const std::optional<int> month = ReadSmallNumber(TrimBlanks(text.first(firstSlash)), 2);
     const std::optional<int> day =
-        ReadSmallNumber(Trimmed(text.sliced(firstSlash + 1, secondSlash - firstSlash - 1)), 2);
-    const std::optional<int> year = ReadYear(Trimmed(text.sliced(secondSlash + 1)));
+        ReadSmallNumber(TrimBlanks(text.sliced(firstSlash + 1, secondSlash - firstSlash - 1)), 2);
+    const std::optional<int> year = ReadYear(TrimBlanks(text.sliced(secondSlash + 1)));
     if (!month || !day || !year || !QDate::isValid(*year, *month, *day))
         return std::nullopt;
     return QDate(*year, *month, *day);
 }
 
-double RoundHalfToEven(double value) {
-    const double nearest = std::round(value);
-    if (std::fabs(value - std::trunc(value)) != 0.5)
-        return nearest;
-    return 2.0 * std::round(value / 2.0);
-}
-
-QStringView WithoutTrailingBlanks(QStringView text) {
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
-        --end;
-    return text.first(end);
-}
-
 ColumnValue ConvertLiteralValue(const SqlLiteral& literal, ColumnType type, QStringView column) {
     if (literal.Kind == LiteralKind::Date) {
         if (type != ColumnType::Date)
-            throw DatabaseError(
+            throw Error(
                 QStringLiteral("The date #%1# is given for the column %2, which holds no dates.")
-                    .arg(literal.Text.toString(), column.toString()));
+                    .arg(literal.Text.toString(), column.toString()),
+                FailureKind::Statement);
         return ToDate(literal.Date);
     }
     switch (type) {
@@ -287,10 +263,6 @@ QVariant ToVariant(const ColumnValue& value) {
         return QVariant(value.Date);
     }
     return NullOf(value.Type);
-}
-
-QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView column) {
-    return ToVariant(ConvertLiteralValue(literal, type, column));
 }
 
 } // namespace tarnwick

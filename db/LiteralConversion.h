@@ -22,18 +22,13 @@ struct NumberReading {
 // optional decimal point, optional exponent.
 bool IsNumberText(QStringView text);
 
-// Reads a number with blanks around it allowed. Blank text is not a number.
-NumberReading ReadNumber(QStringView text);
+// Parses a number literal strictly: blanks around it allowed, nothing else. Blank text is not a
+// number. (File fields are read leniently by ReadFieldNumber.)
+NumberReading ParseNumberLiteral(QStringView text);
 
 // Reads M/D/YY or M/D/YYYY, blanks around each part allowed. Two-digit years 00-29 are
 // 2000-2029 and 30-99 are 1930-1999. Blank or impossible dates give nothing.
 std::optional<QDate> ReadUsDate(QStringView text);
-
-// Rounds half to even, as the databases' own numeric casts do.
-double RoundHalfToEven(double value);
-
-// Drops trailing blanks: SQL compares text as if padded with blanks, so they carry nothing.
-QStringView WithoutTrailingBlanks(QStringView text);
 
 // A literal converted for its column. Text stays a view into the statement, so converting
 // copies nothing.
@@ -50,14 +45,11 @@ struct ColumnValue {
 };
 
 // Converts a literal to the value stored in a column of `type`: text, an integer, a real, a
-// date, or a null when the text is blank or unreadable. Throws DatabaseError for a value no
+// date, or a null when the text is blank or unreadable. Throws Error for a value no
 // column of that type can hold.
 ColumnValue ConvertLiteralValue(const SqlLiteral& literal, ColumnType type, QStringView column);
 
 // The value as Qt binds it: a QString, an int, a double, a QDate or a null of the column's type.
 QVariant ToVariant(const ColumnValue& value);
-
-// ConvertLiteralValue as a QVariant.
-QVariant ConvertLiteral(const SqlLiteral& literal, ColumnType type, QStringView column);
 
 } // namespace tarnwick

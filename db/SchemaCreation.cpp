@@ -23,9 +23,9 @@ void RunScript(DatabaseConnection& connection, const QString& script) {
     const QString where = connection.Location().Describe();
     const auto fail = [&](const QSqlError& error) {
         connection.Run(QStringLiteral("ROLLBACK"));
-        throw DatabaseError(
-            QStringLiteral("Cannot create the tables of the Sources database %1: %2")
-                .arg(where, EngineText(error)));
+        throw Error(QStringLiteral("Cannot create the tables of the Sources database %1: %2")
+                        .arg(where, EngineText(error)),
+                    FailureKind::Open);
     };
     if (const QSqlError error = connection.Run(QStringLiteral("BEGIN")); error.isValid())
         fail(error);
@@ -40,11 +40,12 @@ void CreateIn(const DatabaseLocation& location) {
     DatabaseConnection connection(location);
     const QStringList existing = ExistingSourcesTables(connection);
     if (!existing.isEmpty())
-        throw DatabaseError(
+        throw Error(
             QStringLiteral("The database %1 already holds Sources tables (%2). A new Sources "
                            "database is made in a new SQLite file or an empty PostgreSQL "
                            "database.")
-                .arg(location.Describe(), existing.join(QStringLiteral(", "))));
+                .arg(location.Describe(), existing.join(QStringLiteral(", "))),
+            FailureKind::Open);
     RunScript(connection, SchemaScript(location.Engine));
 }
 
@@ -63,8 +64,8 @@ QString SchemaScript(DatabaseEngine engine) {
                                  : QStringLiteral(":/tarnwick/schema/postgresql.sql");
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
-        throw DatabaseError(
-            QStringLiteral("The schema %1 is missing from the program.").arg(resource));
+        throw Error(QStringLiteral("The schema %1 is missing from the program.").arg(resource),
+                    FailureKind::Open);
     return QString::fromUtf8(file.readAll());
 }
 
@@ -89,7 +90,7 @@ void CreateSourcesSchema(const DatabaseLocation& location) {
         location.Engine == DatabaseEngine::SQLite && !QFileInfo::exists(location.SqliteFile);
     try {
         CreateIn(location);
-    } catch (const DatabaseError&) {
+    } catch (const Error&) {
         if (newFile)
             QFile::remove(location.SqliteFile); // no half-made database is left behind
         throw;

@@ -15,7 +15,7 @@ QString SchemaScript(DatabaseEngine engine);
 // The statements of a script: split at semicolons, -- comments dropped.
 QStringList SplitScript(const QString& script);
 
-// Creates the five tables at `location`. Throws DatabaseError when any of them exists.
+// Creates the five tables at `location`. Throws Error when any of them exists.
 void CreateSourcesSchema(const DatabaseLocation& location);
 
 } // namespace tarnwick

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DatabaseError.h"
+#include "Error.h"
 
 #include <QString>
 #include <QVariant>
@@ -11,12 +11,6 @@ namespace tarnwick {
 enum class DatabaseEngine { SQLite, PostgreSQL };
 
 enum class GroupMode { Statements, Bulk };
-
-// A bulk group could not be written; nothing of it is in the database (see BeginGroup).
-class BulkWriteFailed : public DatabaseError {
-public:
-    using DatabaseError::DatabaseError;
-};
 
 // The one open Sources database on which every statement of the program runs.
 //
@@ -30,21 +24,20 @@ public:
     virtual ~SourcesDatabase() = default;
 
     // Opens the database that `path` names: a SQLite file, a postgresql:// URI, or a text
-    // file whose first non-blank line is such a URI. Throws DatabaseError.
+    // file whose first non-blank line is such a URI. Throws Error.
     static std::unique_ptr<SourcesDatabase> Open(const QString& path);
 
     // Creates the five tables of a new Sources database (a new SQLite file, or an empty
     // PostgreSQL database). Refuses a database that already holds any of them.
     static void Create(const QString& path);
 
-    virtual QString Path() const = 0;
     virtual DatabaseEngine Engine() const = 0;
 
-    // Runs one INSERT or UPDATE statement. Throws DatabaseError.
+    // Runs one INSERT or UPDATE statement. Throws Error.
     virtual void Execute(const QString& statement) = 0;
 
     // Runs a one-row SELECT Count(*) query and returns the named field of its row
-    // (field names match without regard to case). Throws DatabaseError.
+    // (field names match without regard to case). Throws Error.
     virtual QVariant ReadField(const QString& query, const QString& field) = 0;
 
     // Groups the statements of one file in a transaction. EndGroup() commits. Groups nest; the
@@ -55,8 +48,8 @@ public:
     //
     // Bulk: INSERTs and UPDATEs that name a whole primary key are folded into one pending row
     // per key and written in bulk, in chunks and at EndGroup(), giving exactly the rows of
-    // running them in order. When anything fails, the whole group is rolled back and
-    // BulkWriteFailed is thrown (by Execute or EndGroup): the caller runs the same statements
+    // running them in order. When anything fails, the whole group is rolled back and an Error
+    // of kind BulkWrite is thrown (by Execute or EndGroup): the caller runs the same statements
     // again in a Statements group, which stops at the failing one with its own message. A
     // lost connection is thrown as itself: there is nothing to run the statements on.
     virtual void BeginGroup(GroupMode mode = GroupMode::Statements) = 0;

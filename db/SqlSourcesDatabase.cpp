@@ -16,18 +16,15 @@ SqlSourcesDatabase::~SqlSourcesDatabase() {
     Close();
 }
 
-QString SqlSourcesDatabase::Path() const {
-    return Connection.Location().Path;
-}
-
 DatabaseEngine SqlSourcesDatabase::Engine() const {
     return Connection.Location().Engine;
 }
 
 void SqlSourcesDatabase::EnsureOpen() const {
     if (Closed)
-        throw DatabaseError(
-            QStringLiteral("The database %1 is closed.").arg(Connection.Location().Describe()));
+        throw Error(
+            QStringLiteral("The database %1 is closed.").arg(Connection.Location().Describe()),
+            FailureKind::Open);
 }
 
 // The rollback journal stays: a Sources database is one file that users copy and share, which
@@ -39,8 +36,9 @@ void SqlSourcesDatabase::ApplySqliteSettings() {
                                   QStringLiteral("SELECT count(*) FROM sqlite_master")}) {
         const QSqlError error = Connection.Run(pragma);
         if (error.isValid())
-            throw DatabaseError(QStringLiteral("Cannot open the database %1: %2")
-                                    .arg(Connection.Location().Describe(), EngineText(error)));
+            throw Error(QStringLiteral("Cannot open the database %1: %2")
+                            .arg(Connection.Location().Describe(), EngineText(error)),
+                        FailureKind::Open);
     }
 }
 
@@ -55,34 +53,26 @@ std::unique_ptr<BulkWriter> SqlSourcesDatabase::NewBulkWriter() {
 template <typename Action> auto SqlSourcesDatabase::Guarded(Action action) {
     try {
         return action();
-    } catch (const EngineFailure& failure) {
-        throw EngineFailure(failure.Message + Group.SaveAfterFailure(failure.Kind, true),
-                            failure.Kind);
-    } catch (const DatabaseError& error) {
-        throw DatabaseError(error.Message + Group.SaveAfterFailure(FailureKind::Other, false));
+    } catch (Error& error) {
+        error.Message += Group.SaveAfterFailure(error);
+        throw;
     }
 }
 
 template <typename Action> void SqlSourcesDatabase::InBulk(Action action) {
     try {
         action();
-    } catch (const EngineFailure& failure) {
-        FailBulk(failure, failure.Kind);
-    } catch (const DatabaseError& error) {
-        FailBulk(error, FailureKind::Other);
+    } catch (Error& error) {
+        Bulk.reset();
+        Group.Abandon();
+        if (Writer)
+            Writer->TransactionEnded();
+        if (error.Kind != FailureKind::ConnectionLost)
+            error.Kind = FailureKind::BulkWrite;
+        else
+            error.Message += QStringLiteral(" The statements not yet committed were lost with it.");
+        throw;
     }
-}
-
-void SqlSourcesDatabase::FailBulk(const DatabaseError& error, FailureKind kind) {
-    Bulk.reset();
-    Group.Abandon();
-    if (Writer)
-        Writer->TransactionEnded();
-    if (kind == FailureKind::ConnectionLost)
-        throw EngineFailure(
-            error.Message + QStringLiteral(" The statements not yet committed were lost with it."),
-            kind);
-    throw BulkWriteFailed(error.Message);
 }
 
 void SqlSourcesDatabase::Execute(const QString& statement) {
@@ -131,7 +121,7 @@ void SqlSourcesDatabase::EndGroup() {
     Bulk.reset();
     try {
         Group.End();
-    } catch (const DatabaseError&) {
+    } catch (const Error&) {
         Writer->TransactionEnded();
         throw;
     }
@@ -145,7 +135,7 @@ void SqlSourcesDatabase::Close() noexcept {
     if (Bulk) {
         try {
             Bulk->Flush();
-        } catch (const DatabaseError&) {
+        } catch (const Error&) {
             Group.Abandon();
         }
         Bulk.reset();

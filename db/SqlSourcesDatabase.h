@@ -18,7 +18,6 @@ public:
     explicit SqlSourcesDatabase(const DatabaseLocation& location);
     ~SqlSourcesDatabase() override;
 
-    QString Path() const override;
     DatabaseEngine Engine() const override;
     void Execute(const QString& statement) override;
     QVariant ReadField(const QString& query, const QString& field) override;
@@ -36,7 +35,6 @@ private:
     template <typename Action> auto Guarded(Action action);
     // Runs `action` in a bulk group; a failure rolls the group back (see BeginGroup).
     template <typename Action> void InBulk(Action action);
-    [[noreturn]] void FailBulk(const DatabaseError& error, FailureKind kind);
 
     DatabaseConnection Connection;
     TableCatalog Catalog;

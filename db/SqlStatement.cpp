@@ -263,10 +263,11 @@ private:
     [[noreturn]] void Fail(const QString& fault) const { Fail(fault, Current.Position); }
 
     [[noreturn]] void Fail(const QString& fault, qsizetype position) const {
-        throw DatabaseError(QStringLiteral("Cannot read the statement: %1 (at character %2) in: %3")
-                                .arg(fault)
-                                .arg(position + 1)
-                                .arg(StatementExcerpt(Source)));
+        throw Error(QStringLiteral("Cannot read the statement: %1 (at character %2) in: %3")
+                        .arg(fault)
+                        .arg(position + 1)
+                        .arg(StatementExcerpt(Source)),
+                    FailureKind::Statement);
     }
 
     // --- literals

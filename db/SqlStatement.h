@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DatabaseError.h"
+#include "Error.h"
 
 #include <QDate>
 #include <QString>
@@ -47,7 +47,7 @@ struct SqlStatement {
     QStringView CountAlias;
 };
 
-// Parses one statement. Throws DatabaseError naming the fault and quoting the statement.
+// Parses one statement. Throws Error naming the fault and quoting the statement.
 SqlStatement ParseStatement(QStringView text);
 
 // The same, reusing the vectors of `statement` so that the hot path does not allocate.

@@ -172,7 +172,7 @@ bool StatementCache::Convert(const StatementPlan& plan, const QString& text,
                     return false;
             }
         }
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         ThrowStatementFault(error.Message, text);
     }
     return true;

@@ -44,15 +44,15 @@ public:
     StatementCache(DatabaseConnection& connection, TableCatalog& catalog);
 
     // Parses `text` (kept as Parsed() until the next call) and returns its plan. Throws
-    // DatabaseError for a text it cannot read or a table or column the database lacks.
+    // Error for a text it cannot read or a table or column the database lacks.
     StatementPlan& PlanFor(const QString& text);
     const SqlStatement& Parsed() const { return Statement; }
 
     // Converts each literal of Parsed() for its column into `values`; false when the INSERT
-    // is to be skipped (a key column is NULL). Throws DatabaseError naming the statement.
+    // is to be skipped (a key column is NULL). Throws Error naming the statement.
     bool Convert(const StatementPlan& plan, const QString& text, std::vector<ColumnValue>& values);
 
-    // Runs an INSERT or UPDATE; false when it was skipped. Throws DatabaseError, EngineFailure.
+    // Runs an INSERT or UPDATE; false when it was skipped. Throws Error.
     bool Run(const QString& text);
     // Reads a SELECT Count(*) query's one field.
     qint64 Count(const QString& query, const QString& field);

@@ -11,9 +11,9 @@ namespace {
 
 [[noreturn]] void ThrowCatalogFailure(const QSqlDatabase& database, DatabaseEngine engine,
                                       const QSqlError& error, const QString& table) {
-    throw EngineFailure(QStringLiteral("Cannot read the columns of %1 from the catalog: %2")
-                            .arg(table, EngineText(error)),
-                        ClassifyFailure(engine, error, database.isOpen()));
+    throw Error(QStringLiteral("Cannot read the columns of %1 from the catalog: %2")
+                    .arg(table, EngineText(error)),
+                ClassifyFailure(engine, error, database.isOpen()));
 }
 
 QSqlQuery RunCatalogQuery(const QSqlDatabase& database, DatabaseEngine engine, const QString& sql,

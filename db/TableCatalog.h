@@ -35,7 +35,7 @@ public:
     // Keeps a reference: the connection outlives the catalog.
     TableCatalog(const QSqlDatabase& database, DatabaseEngine engine);
 
-    // The table of that name, in any case; nullptr when there is none. Throws DatabaseError
+    // The table of that name, in any case; nullptr when there is none. Throws Error
     // when the catalog cannot be read.
     const TableInfo* Find(QStringView name);
 

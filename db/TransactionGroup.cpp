@@ -21,7 +21,7 @@ bool TransactionGroup::Begin() {
         return false;
     try {
         StartTransaction();
-    } catch (const DatabaseError&) {
+    } catch (const Error&) {
         Depth = 0;
         throw;
     }
@@ -36,9 +36,10 @@ bool TransactionGroup::End() {
     if (!error.isValid())
         return true;
     Connection.Run(QStringLiteral("ROLLBACK"));
-    throw DatabaseError(QStringLiteral("Cannot commit the statements to the database %1: %2 "
-                                       "The statements since the last commit were not saved.")
-                            .arg(Connection.Location().Describe(), EngineText(error)));
+    throw Error(QStringLiteral("Cannot commit the statements to the database %1: %2 "
+                               "The statements since the last commit were not saved.")
+                    .arg(Connection.Location().Describe(), EngineText(error)),
+                FailureKind::Engine);
 }
 
 void TransactionGroup::StartTransaction() {
@@ -74,22 +75,22 @@ void TransactionGroup::TakeCheckpoint() {
     SinceCheckpoint.clear();
 }
 
-QString TransactionGroup::SaveAfterFailure(FailureKind kind, bool engineFailed) {
+QString TransactionGroup::SaveAfterFailure(const Error& failure) {
     if (Depth == 0)
         return {};
-    if (kind == FailureKind::ConnectionLost) {
+    if (failure.Kind == FailureKind::ConnectionLost) {
         const bool lost = Uncommitted;
         Abandon();
         return lost ? QStringLiteral(" The statements not yet committed were lost with it.")
                     : QString();
     }
     try {
-        if (engineFailed && Connection.Location().Engine == DatabaseEngine::PostgreSQL)
+        if (failure.FromEngine() && Connection.Location().Engine == DatabaseEngine::PostgreSQL)
             RestoreCheckpoint();
         if (Uncommitted)
             CommitAndContinue();
         return {};
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         Abandon();
         return QStringLiteral(" The statements before it could not be saved either: ") +
                error.Message;

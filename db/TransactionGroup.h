@@ -20,7 +20,7 @@ public:
 
     // Opens a group; true when it began the transaction (the outermost group).
     bool Begin();
-    // Closes a group; true when it committed the transaction. Throws DatabaseError when the
+    // Closes a group; true when it committed the transaction. Throws Error when the
     // commit fails, after rolling back.
     bool End();
 
@@ -30,7 +30,7 @@ public:
     // After a failing statement: commits what ran before it and opens the transaction again.
     // Returns what the user should add to the failure's message: nothing when the statements
     // before the failing one are safe.
-    QString SaveAfterFailure(FailureKind kind, bool engineFailed);
+    QString SaveAfterFailure(const Error& failure);
 
     // Rolls back and closes every group.
     void Abandon() noexcept;

@@ -12,20 +12,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             abort(); // the reader skips empty lines
         try {
             ReadFacilityRecord(line, state);
-        } catch (const DatFileError&) {
+        } catch (const Error&) {
         }
         for (const HourKey key : {HourKey::NotUsed, HourKey::Required}) {
             try {
                 (void)ReadSO2ConcRecord(line, key).SO2Concentration.Text();
-            } catch (const DatFileError&) {
+            } catch (const Error&) {
             }
             try {
                 (void)ReadNOxConcRecord(line, key).DataDate.Text();
-            } catch (const DatFileError&) {
+            } catch (const Error&) {
             }
             try {
                 (void)ReadCO2ConcRecord(line, key).UnitId.Text();
-            } catch (const DatFileError&) {
+            } catch (const Error&) {
             }
         }
         (void)ReadFlowRecord(line, HourKey::NotUsed);

@@ -25,12 +25,11 @@ inline QString WriteFuzzInput(const uint8_t* data, size_t size) {
 // statement parser run together without a database engine.
 class ParsingDatabase : public SourcesDatabase {
 public:
-    QString Path() const override { return QStringLiteral("fuzz"); }
     DatabaseEngine Engine() const override { return DatabaseEngine::SQLite; }
     void Execute(const QString& statement) override {
         ParseStatement(QStringView(statement), Parsed);
         if (Parsed.Kind == StatementKind::Count)
-            throw DatabaseError(QStringLiteral("not an INSERT or UPDATE"));
+            throw Error(QStringLiteral("not an INSERT or UPDATE"), FailureKind::Statement);
         for (const ColumnLiteral& value : Parsed.Values)
             (void)value.Value.TextValue();
     }

@@ -10,8 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReaderState state;
     try {
         ExtractQuarterlyFile(WriteFuzzInput(data, size), state, database, progress);
-    } catch (const DatFileError&) {
-    } catch (const DatabaseError&) {
+    } catch (const Error&) {
     }
     return 0;
 }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             (void)value.Value.TextValue();
         for (const ColumnLiteral& condition : statement.Conditions)
             (void)condition.Value.TextValue();
-    } catch (const DatabaseError&) {
+    } catch (const Error&) {
     }
     return 0;
 }

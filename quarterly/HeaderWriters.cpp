@@ -1,6 +1,7 @@
 #include "HeaderWriters.h"
 
 #include "StatisticText.h"
+#include "TextRules.h"
 
 #include <QStringList>
 
@@ -36,9 +37,9 @@ const QString QuarterColumns =
 
 // A text between single quotes; a quote inside it is doubled so it cannot end the literal.
 QString TextLiteral(const QString& text) {
-    QString doubled = text;
-    doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+    QString literal(1, u'\'');
+    AppendSqlText(literal, text);
+    return literal + u'\'';
 }
 
 QString TextLiterals(const QStringList& texts) {
@@ -55,8 +56,6 @@ QString Insert(const char* table, const QString& columns, qint32 facilityId,
            QStringLiteral(" VALUES (") + QString::number(facilityId) + QStringLiteral(", ") +
            otherLiterals + QLatin1Char(')');
 }
-
-} // namespace
 
 QString FacilityInsert(qint32 facilityId, const FacilityRow& row) {
     const QString texts = TextLiterals({
@@ -134,6 +133,8 @@ QString QuarterInsert(qint32 facilityId, const QuarterRow& row) {
                       row.VolFlowAve3FtHourQtrly,
                   }));
 }
+
+} // namespace
 
 void WriteFacility(SourcesDatabase& database, qint32 facilityId, const FacilityRow& row) {
     database.Execute(FacilityInsert(facilityId, row));

@@ -74,14 +74,9 @@ struct QuarterRow {
     QString VolFlowAve3FtHourQtrly;
 };
 
-// The INSERT statement of each table. A single quote inside a text is doubled; latitude and
-// longitude are written with a period as decimal separator whatever the locale.
-QString FacilityInsert(qint32 facilityId, const FacilityRow& row);
-QString UnitInsert(qint32 facilityId, const UnitRow& row);
-QString FuelInsert(qint32 facilityId, const FuelRow& row);
-QString QuarterInsert(qint32 facilityId, const QuarterRow& row);
-
-// Execute the statement above on the database. Throw DatabaseError.
+// Each executes the INSERT of its table on the database; throws Error. A single quote inside a
+// text is doubled; latitude and longitude are written with a period as decimal separator
+// whatever the locale.
 void WriteFacility(SourcesDatabase& database, qint32 facilityId, const FacilityRow& row);
 void WriteUnit(SourcesDatabase& database, qint32 facilityId, const UnitRow& row);
 void WriteFuel(SourcesDatabase& database, qint32 facilityId, const FuelRow& row);

@@ -3,6 +3,7 @@
 #include "CodeTables.h"
 #include "HeaderWriters.h"
 #include "StatisticText.h"
+#include "TextRules.h"
 
 namespace tarnwick {
 
@@ -44,11 +45,11 @@ QString Piece(const DatLine& line, qsizetype column, qsizetype length) {
 }
 
 QString TrailingTrimmedPiece(const DatLine& line, qsizetype column, qsizetype length) {
-    return DecodeField(TrimTrailingBlanks(CutField(line.Text, column, length)));
+    return DecodeField(TrimTrailingPadding(CutField(line.Text, column, length)));
 }
 
 QString TrimmedPiece(const DatLine& line, qsizetype column, qsizetype length) {
-    return DecodeField(TrimBlanks(CutField(line.Text, column, length)));
+    return DecodeField(TrimPadding(CutField(line.Text, column, length)));
 }
 
 // A piece for a column of numbers: a NUL byte in it keeps it from reading as one.
@@ -60,47 +61,27 @@ QString Date(const DatLine& line, qsizetype column, int yearDigits) {
     return DecodeValueField(FormatDatDate(line.Text, column, yearDigits));
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Whether ReadNumber finds at least one digit of a number in the text: after the blanks it
-// ignores, an optional sign, then a digit or a decimal point followed by a digit.
-bool HoldsNumber(QByteArrayView text) {
-    QByteArray packed;
-    for (char c : text) {
-        if (!IsBlank(c))
-            packed.append(c);
-    }
-    qsizetype at = 0;
-    if (at < packed.size() && (packed[at] == '+' || packed[at] == '-'))
-        ++at;
-    if (at < packed.size() && packed[at] == '.')
-        ++at;
-    return at < packed.size() && IsDigit(packed[at]);
-}
-
 // Degrees, minutes and seconds at `column` (widths degreeWidth, 2, 2) as decimal degrees.
 double Angle(const DatLine& line, qsizetype column, qsizetype degreeWidth) {
-    const float degrees = float(ReadNumber(CutField(line.Text, column, degreeWidth)));
-    const float minutes = float(ReadNumber(CutField(line.Text, column + degreeWidth, 2)));
-    const float seconds = float(ReadNumber(CutField(line.Text, column + degreeWidth + 2, 2)));
+    const auto piece = [&](qsizetype at, qsizetype width) {
+        return float(ReadFieldNumber(CutField(line.Text, at, width)).Value);
+    };
+    const float degrees = piece(column, degreeWidth);
+    const float minutes = piece(column + degreeWidth, 2);
+    const float seconds = piece(column + degreeWidth + 2, 2);
     return (double(seconds) / 60 + double(minutes)) / 60 + double(degrees);
 }
 
 // Columns 91-103 hold latitude and longitude in either order; no reporting plant lies north
 // of 75 degrees, so a first angle above 75 is the longitude. With no number there, both are 0.
 void ReadCoordinates(const DatLine& line, FacilityRow& facility) {
-    const QByteArrayView order = CutField(line.Text, 91, 2);
-    if (!HoldsNumber(order)) {
+    const FieldNumber order = ReadFieldNumber(CutField(line.Text, 91, 2));
+    if (!order.Found) {
         facility.Latitude = 0;
         facility.Longitude = 0;
         return;
     }
-    const bool longitudeFirst = ReadNumber(order) > 75;
+    const bool longitudeFirst = order.Value > 75;
     const double first = Angle(line, 91, 2);
     const double second = Angle(line, 97, 3);
     facility.Latitude = float(longitudeFirst ? second : first);
@@ -135,19 +116,19 @@ double StoreNumber(FixedText<N, Kind>& field, const DatLine& line, qsizetype col
     const double read =
         ReadCountedNumber(CutField(line.Text, column, qsizetype(N)), what, line.Number);
     field.Assign(ShortestNumberText(read).toLatin1());
-    return ReadNumber(field.View());
+    return ReadFieldNumber(field.View()).Value;
 }
 
 void ReadCO2Concentration(const DatLine& line, ReaderState& state, HourlyStatistics& co2) {
     CO2ConcRecord record = ReadCO2ConcRecord(line, HourKey::NotUsed);
     co2.Add(StoreNumber(record.CO2Concentration, line, 24, "CO2 concentration"));
-    state.CO2ConcRecords.push_back(record);
+    state.Lists.CO2ConcRecords.push_back(record);
 }
 
 void ReadFlow(const DatLine& line, ReaderState& state, HourlyStatistics& flow) {
     FlowRecord record = ReadFlowRecord(line, HourKey::NotUsed);
     flow.Add(StoreNumber(record.AverageVolumetricFlow, line, 29, "volumetric flow"));
-    state.FlowRecords.push_back(record);
+    state.Lists.FlowRecords.push_back(record);
 }
 
 void ReadQuarterlySummary(const DatLine& line, QuarterlyValues& values) {
@@ -239,8 +220,8 @@ void ReadQuarterlyLine(const DatLine& line, ReaderState& state, QuarterlyValues&
 
 // Reads the whole file; the reader, and with it the file, is closed on return or throw.
 QuarterlyValues ReadQuarterlyValues(const QString& path, ReaderState& state) {
-    state.CO2ConcRecords.clear();
-    state.FlowRecords.clear();
+    state.Lists.CO2ConcRecords.clear();
+    state.Lists.FlowRecords.clear();
     QuarterlyValues values;
     DatFileReader reader(path);
     DatLine line;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "HourlyRecords.h"
+#include "RecordProgress.h"
 #include "SourcesDatabase.h"
 
 namespace tarnwick {
 
 // Reads one ".DAT" file's header records and hourly CO2 and flow statistics and writes one row
 // each to FACILITIES, UNITS, FUELS and QUARTERS. Sets the per-file progress to 10 and 100.
-// Throws DatFileError or DatabaseError when the file fails; the file is closed on every path
+// Throws Error when the file fails; the file is closed on every path
 // and no further row is written for it.
 void ExtractQuarterlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
                           RecordProgress& progress);

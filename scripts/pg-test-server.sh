@@ -5,6 +5,8 @@
 #   pg-test-server.sh start-durable DIR PORT   the same with the server's shipped durability
 #                                       (fsync on), for benchmarks
 #   pg-test-server.sh stop DIR PORT     stops it and removes DIR
+# Run as root, it runs the server as postgres, which needs to reach DIR (under /tmp, say) and
+# nothing else: the checkout may be closed to it.
 set -eu
 
 usage() {
@@ -16,6 +18,10 @@ usage() {
 action=$1
 dir=$2
 port=$3
+case "$dir" in
+/*) ;;
+*) echo "$0: DIR must be an absolute path" >&2 && exit 2 ;;
+esac
 
 find_bindir() {
     newest=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
@@ -33,10 +39,11 @@ bindir=$(find_bindir)
 data="$dir/data"
 socket="$dir/socket"
 
-# The server refuses to run as root, so as root it runs as the postgres user.
+# The server refuses to run as root, so as root it runs as the postgres user, from / since the
+# caller's folder (a checkout under /root, say) may be closed to that user.
 as_owner() {
     if [ "$(id -u)" -eq 0 ]; then
-        runuser -u postgres -- "$@"
+        (cd / && runuser -u postgres -- "$@")
     else
         "$@"
     fi
@@ -51,9 +58,17 @@ stop_server() {
 
 start_server() {
     stop_server
-    mkdir -p "$socket"
+    # Only DIR is handed to the postgres user; it must be able to reach it, so DIR belongs
+    # under /tmp, not in the checkout.
+    umask 022
+    mkdir -p "$(dirname "$dir")"
+    mkdir "$dir" "$socket"
     if [ "$(id -u)" -eq 0 ]; then
         chown -R postgres: "$dir"
+        as_owner test -w "$dir" || {
+            echo "$0: the postgres user cannot reach $dir; use a folder under /tmp" >&2
+            exit 1
+        }
     fi
     as_owner "$bindir/initdb" -D "$data" -U postgres -A trust -E UTF8 --no-locale --no-sync \
         >"$dir/initdb.log" 2>&1 || {

@@ -1,7 +1,7 @@
 #include "CsvExport.h"
 
+#include "Error.h"
 #include "SourcesReader.h"
-#include "ViewError.h"
 
 #include <QLocale>
 #include <cmath>
@@ -73,13 +73,15 @@ void RequireFilteredRows(SourcesReader& reader, const ExportRequest& request) {
     if (!filter.FacilityId)
         return;
     if (!HasRow(reader, table, *filter.FacilityId, std::nullopt))
-        throw ViewError(QStringLiteral("The table %1 holds no rows of facility %2.")
-                            .arg(table.Name)
-                            .arg(*filter.FacilityId));
+        throw Error(QStringLiteral("The table %1 holds no rows of facility %2.")
+                        .arg(table.Name)
+                        .arg(*filter.FacilityId),
+                    FailureKind::File);
     if (filter.UnitId && !HasRow(reader, table, *filter.FacilityId, filter.UnitId))
-        throw ViewError(QStringLiteral("The table %1 holds no rows of unit \"%2\" of facility %3.")
-                            .arg(table.Name, *filter.UnitId)
-                            .arg(*filter.FacilityId));
+        throw Error(QStringLiteral("The table %1 holds no rows of unit \"%2\" of facility %3.")
+                        .arg(table.Name, *filter.UnitId)
+                        .arg(*filter.FacilityId),
+                    FailureKind::File);
 }
 
 } // namespace
@@ -121,7 +123,8 @@ QString ValueText(const QVariant& value) {
 
 void WriteOut(QIODevice& out, const QByteArray& bytes, const QString& what) {
     if (out.write(bytes) != bytes.size())
-        throw ViewError(QStringLiteral("Cannot write %1: %2").arg(what, out.errorString()));
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(what, out.errorString()),
+                    FailureKind::File);
 }
 
 ExportRequest ReadExportRequest(QStringView tableName, const ExportFilter& filter,
@@ -131,27 +134,30 @@ ExportRequest ReadExportRequest(QStringView tableName, const ExportFilter& filte
         QStringList names;
         for (const SourcesTable& known : SourcesTables())
             names << known.Name;
-        throw RequestError(QStringLiteral("There is no table \"%1\"; the tables are %2.")
-                               .arg(tableName.toString(), names.join(QStringLiteral(", "))));
+        throw Error(QStringLiteral("There is no table \"%1\"; the tables are %2.")
+                        .arg(tableName.toString(), names.join(QStringLiteral(", "))),
+                    FailureKind::Request);
     }
     if (filter.UnitId && table->UnitColumn.isEmpty())
-        throw RequestError(
-            QStringLiteral("The table %1 has no unit column to filter by.").arg(table->Name));
+        throw Error(
+            QStringLiteral("The table %1 has no unit column to filter by.").arg(table->Name),
+            FailureKind::Request);
     if ((filter.From || filter.To) && table->DateColumn.isEmpty())
-        throw RequestError(
-            QStringLiteral("The table %1 has no date column to filter by; --from and --to "
-                           "apply to EMISSIONS (DATA_DATE) and QUARTERS (DATE_OF_REPORT).")
-                .arg(table->Name));
+        throw Error(QStringLiteral("The table %1 has no date column to filter by; --from and --to "
+                                   "apply to EMISSIONS (DATA_DATE) and QUARTERS (DATE_OF_REPORT).")
+                        .arg(table->Name),
+                    FailureKind::Request);
     if (filter.From && filter.To && *filter.From > *filter.To)
-        throw RequestError(
-            QStringLiteral("The first day %1 comes after the last day %2.")
-                .arg(filter.From->toString(Qt::ISODate), filter.To->toString(Qt::ISODate)));
+        throw Error(QStringLiteral("The first day %1 comes after the last day %2.")
+                        .arg(filter.From->toString(Qt::ISODate), filter.To->toString(Qt::ISODate)),
+                    FailureKind::Request);
     ExportRequest request{table, filter, {}};
     for (const QString& column : columns) {
         const QString known = table->FindColumn(column);
         if (known.isEmpty())
-            throw RequestError(
-                QStringLiteral("The table %1 has no column \"%2\".").arg(table->Name, column));
+            throw Error(
+                QStringLiteral("The table %1 has no column \"%2\".").arg(table->Name, column),
+                FailureKind::Request);
         request.Columns << known;
     }
     if (request.Columns.isEmpty())
@@ -183,8 +189,9 @@ qint64 ExportCsv(SourcesReader& reader, const ExportRequest& request, QIODevice&
         ++rows;
     }
     if (query.lastError().isValid())
-        throw DatabaseError(QStringLiteral("The database %1 stopped while %2 were read: %3")
-                                .arg(reader.Describe(), what, EngineText(query.lastError())));
+        throw Error(QStringLiteral("The database %1 stopped while %2 were read: %3")
+                        .arg(reader.Describe(), what, EngineText(query.lastError())),
+                    FailureKind::Engine);
     return rows;
 }
 

@@ -22,7 +22,7 @@ QByteArray CsvLine(const QStringList& fields);
 // form that reads back as the same number, text as it is.
 QString ValueText(const QVariant& value);
 
-// Writes `bytes` or throws ViewError naming `what`.
+// Writes `bytes` or throws Error naming `what`.
 void WriteOut(QIODevice& out, const QByteArray& bytes, const QString& what);
 
 struct ExportFilter {
@@ -39,12 +39,12 @@ struct ExportRequest {
 };
 
 // Matches the table name (and the columns, all of them when none are given) to the known ones
-// and checks that the table has a column for each filter. Throws RequestError.
+// and checks that the table has a column for each filter. Throws Error (Request).
 ExportRequest ReadExportRequest(QStringView table, const ExportFilter& filter,
                                 const QStringList& columns = {});
 
 // Writes the header and the rows in key order to `out`, one row at a time. Returns the number
-// of rows. Throws DatabaseError, or ViewError when the table holds no row of the filter's
+// of rows. Throws Error when the table holds no row of the filter's
 // facility or unit or `out` cannot be written.
 qint64 ExportCsv(SourcesReader& reader, const ExportRequest& request, QIODevice& out);
 

@@ -1,7 +1,7 @@
 #include "HourlySeries.h"
 
+#include "Error.h"
 #include "SourcesReader.h"
-#include "ViewError.h"
 
 namespace tarnwick {
 
@@ -30,9 +30,10 @@ std::pair<QDate, QDate> ReadUnitDays(SourcesReader& reader, qint64 facility, con
                                                 "EMISSIONS WHERE FACILITY_ID = ? AND UNIT_ID = ?"),
                                  {facility, unit});
     if (!query.next() || query.value(0).isNull())
-        throw ViewError(QStringLiteral("EMISSIONS holds no hours of unit \"%1\" of facility %2.")
-                            .arg(unit)
-                            .arg(facility));
+        throw Error(QStringLiteral("EMISSIONS holds no hours of unit \"%1\" of facility %2.")
+                        .arg(unit)
+                        .arg(facility),
+                    FailureKind::File);
     return {DateValue(query.value(0)), DateValue(query.value(1))};
 }
 

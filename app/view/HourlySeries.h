@@ -19,10 +19,10 @@ struct ChartFacility {
     QStringList Units; // in code point order
 };
 
-// Every facility and unit with hours in EMISSIONS, in order. Throws DatabaseError.
+// Every facility and unit with hours in EMISSIONS, in order. Throws Error.
 QList<ChartFacility> ReadChartFacilities(SourcesReader& reader);
 
-// The first and last day of the unit's hours. Throws ViewError when it has none.
+// The first and last day of the unit's hours. Throws Error when it has none.
 std::pair<QDate, QDate> ReadUnitDays(SourcesReader& reader, qint64 facility, const QString& unit);
 
 struct HourValue {
@@ -45,7 +45,7 @@ struct HourlyRequest {
 };
 
 // The measure's values of the unit from From to To, split into runs wherever an hour has no
-// row or a NULL value. Throws DatabaseError.
+// row or a NULL value. Throws Error.
 QList<HourlyRun> ReadHourlyRuns(SourcesReader& reader, const HourlyRequest& request);
 
 } // namespace tarnwick

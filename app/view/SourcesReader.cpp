@@ -17,8 +17,9 @@ QSqlQuery SourcesReader::Run(const QString& sql, const QVariantList& values) {
         ran = query.exec();
     }
     if (!ran)
-        throw DatabaseError(QStringLiteral("The database %1 could not be read: %2")
-                                .arg(Describe(), EngineText(query.lastError())));
+        throw Error(QStringLiteral("The database %1 could not be read: %2")
+                        .arg(Describe(), EngineText(query.lastError())),
+                    FailureKind::Engine);
     return query;
 }
 

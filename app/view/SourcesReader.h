@@ -13,14 +13,14 @@ namespace tarnwick {
 class SourcesReader {
 public:
     // Opens the database that `path` names (a SQLite file, a postgresql:// URI or a connection
-    // file). Throws DatabaseError.
+    // file). Throws Error.
     explicit SourcesReader(const QString& path);
 
     DatabaseEngine Engine() const { return Connection.Location().Engine; }
     QString Describe() const { return Connection.Location().Describe(); }
 
     // Runs `sql` forward-only, with `values` bound to its placeholders in order, and returns
-    // the query positioned before its first row. Throws DatabaseError.
+    // the query positioned before its first row. Throws Error.
     QSqlQuery Run(const QString& sql, const QVariantList& values = {});
 
     // A text key column sorted by its characters' code points on both engines.

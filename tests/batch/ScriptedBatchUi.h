@@ -59,24 +59,32 @@ public:
             return std::nullopt;
         return answer;
     }
-    void SetFolderCaption(const QString& folder) override {
+    // The events, recorded as the window shows them, control by control.
+    void FolderChanged(const QString& folder) override {
         Add(UiCallKind::FolderCaption).Text = folder;
     }
-    void SetProgressPanelVisible(bool visible) override {
-        Add(UiCallKind::PanelVisible).Value = visible ? 1 : 0;
+    void FileStarting(const FileStep& step) override {
+        Add(UiCallKind::PanelVisible).Value = 1;
+        Add(UiCallKind::FileNumberCaption).Text = step.FileNumberCaption;
+        Add(UiCallKind::ExtractingCaption).Text = step.ExtractingCaption;
+        Add(UiCallKind::FileProgress).Value = step.BatchProgress;
     }
-    void SetExtractingCaption(const QString& caption) override {
-        Add(UiCallKind::ExtractingCaption).Text = caption;
+    void FileExtracted(const FileStep& step) override {
+        Add(UiCallKind::PanelVisible).Value = 1;
+        Add(UiCallKind::ExtractingCaption).Text = step.ExtractingCaption;
+        Add(UiCallKind::FileNumberCaption).Text = step.FileNumberCaption;
+        Add(UiCallKind::FileProgress).Value = step.BatchProgress;
     }
-    void SetFileNumberCaption(const QString& caption) override {
-        Add(UiCallKind::FileNumberCaption).Text = caption;
-    }
-    void SetFileProgress(float value) override { Add(UiCallKind::FileProgress).Value = value; }
+    void BatchFinished(const BatchOutcome&) override { Add(UiCallKind::PanelVisible).Value = 0; }
     void SetRecordProgress(float value) override { Add(UiCallKind::RecordProgress).Value = value; }
-    void ShowRecordCount(CountedTable table, qint64 count) override {
+    void RecordCounted(CountedTable table, qint64 count) override {
         UiCall& call = Add(UiCallKind::RecordCount);
         call.Table = table;
         call.Value = double(count);
+    }
+    bool StopRequested() override {
+        return StopAfterFiles >= 0 &&
+               int(Of(UiCallKind::FileNumberCaption).size()) >= StopAfterFiles;
     }
 
     std::vector<UiCall> Of(UiCallKind kind) const {
@@ -110,6 +118,7 @@ public:
 
     std::vector<UiCall> Calls;
     std::deque<std::optional<QString>> Answers;
+    int StopAfterFiles = -1; // asks to stop once this many files were shown
 
 private:
     UiCall& Add(UiCallKind kind) {

@@ -6,17 +6,17 @@
 namespace tarnwick::test {
 namespace {
 
+FileStep Step(int i, int n, const char* name) {
+    return {i,
+            n,
+            QString::fromLatin1(name),
+            QStringLiteral("Processing .DAT file %1 of %2").arg(i).arg(n),
+            QStringLiteral("Extracting records from: ") + QLatin1String(name),
+            float(i) / float(n) * 100.0f};
+}
+
 class TerminalBatchUiTest : public testing::Test {
 protected:
-    // The calls of the hourly batch for one file, as far as the reader's first progress.
-    static void StartHourlyFile(TerminalBatchUi& ui, int i, int n, const QString& name) {
-        ui.SetRecordProgress(10);
-        ui.SetProgressPanelVisible(true);
-        ui.SetFileNumberCaption(QStringLiteral("Processing .DAT file %1 of %2").arg(i).arg(n));
-        ui.SetExtractingCaption(QStringLiteral("Extracting records from: ") + name);
-        ui.SetFileProgress(float(i) / float(n) * 100.0f);
-    }
-
     std::string Out() const { return OutStream.str(); }
     std::string Err() const { return ErrStream.str(); }
 
@@ -24,92 +24,56 @@ protected:
     std::ostringstream ErrStream;
 };
 
-TEST_F(TerminalBatchUiTest, PlainOutputHasOneLinePerFile) {
+TEST_F(TerminalBatchUiTest, PlainOutputHasOneLinePerFileAndCountsInformationLast) {
     TerminalBatchUi ui(OutStream, ErrStream, false);
-    StartHourlyFile(ui, 1, 2, QStringLiteral("a.DAT"));
+    ui.FileStarting(Step(1, 2, "a.DAT"));
     ui.SetRecordProgress(50);
-    StartHourlyFile(ui, 2, 2, QStringLiteral("b.DAT"));
-    ui.SetProgressPanelVisible(false);
-
-    EXPECT_EQ(Err(), "Processing .DAT file 1 of 2: a.DAT\nProcessing .DAT file 2 of 2: b.DAT\n");
+    ui.FileExtracted(Step(2, 2, "b.DAT"));
+    ui.ShowMessage(QStringLiteral("done"), MessageIcon::Information);
+    ui.ShowMessage(QStringLiteral("partly"), MessageIcon::Warning);
+    EXPECT_EQ(Err(), "Processing .DAT file 1 of 2: a.DAT\nProcessing .DAT file 2 of 2: b.DAT\n"
+                     "partly\n");
     EXPECT_EQ(Out(), "");
-}
-
-TEST_F(TerminalBatchUiTest, InformationWaitsForTheOutcomeOfTheCommand) {
-    TerminalBatchUi succeeded(OutStream, ErrStream, false);
-    succeeded.ShowMessage(QStringLiteral("done"), MessageIcon::Information);
-    EXPECT_EQ(Out(), "");
-    succeeded.ReleaseInformation(true);
+    ui.ReleaseInformation(true);
     EXPECT_EQ(Out(), "done\n");
-    EXPECT_EQ(Err(), "");
 
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     TerminalBatchUi failed(out, err, false);
     failed.ShowMessage(QStringLiteral("no files"), MessageIcon::Information);
+    EXPECT_EQ(failed.AskText("folder?", "title", "default"), std::nullopt);
     failed.ReleaseInformation(false);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "no files\n");
 }
 
-TEST_F(TerminalBatchUiTest, WarningsAndErrorsGoToTheErrorStreamAtOnce) {
-    TerminalBatchUi ui(OutStream, ErrStream, false);
-    ui.ShowMessage(QStringLiteral("partly"), MessageIcon::Warning);
-    ui.ShowMessage(QStringLiteral("stopped"), MessageIcon::Critical);
-    EXPECT_EQ(Err(), "partly\nstopped\n");
-    ui.ReleaseInformation(true);
-    EXPECT_EQ(Out(), "");
-}
-
-TEST_F(TerminalBatchUiTest, QuestionsAreAnsweredAsCancelled) {
+TEST_F(TerminalBatchUiTest, TerminalRedrawsOneLineWithTheFileItsBarAndRate) {
     TerminalBatchUi ui(OutStream, ErrStream, true);
-    EXPECT_EQ(
-        ui.AskText(QStringLiteral("folder?"), QStringLiteral("title"), QStringLiteral("default")),
-        std::nullopt);
-    EXPECT_EQ(Out(), "");
+    ui.SetRecordProgress(10); // no file yet: nothing drawn
     EXPECT_EQ(Err(), "");
-}
-
-TEST_F(TerminalBatchUiTest, TerminalRedrawsOneLineInPlaceAndEndsItBeforeAMessage) {
-    TerminalBatchUi ui(OutStream, ErrStream, true);
-    ui.SetRecordProgress(10); // panel still hidden: nothing drawn
-    EXPECT_EQ(Err(), "");
-
-    StartHourlyFile(ui, 1, 1, QStringLiteral("a.DAT"));
-    ui.SetRecordProgress(100);
-    ui.SetProgressPanelVisible(false);
+    ui.FileStarting(Step(1, 2, "long-name.DAT"));
+    ui.SetRecordProgress(50);
+    const std::string half = Err().substr(Err().rfind('\r') + 1);
+    EXPECT_EQ(half, "file 1 of 2  long-name.DAT  [######" + std::string(18, '.') + "]");
+    ui.RecordsWritten(1000);
+    ui.FileStarting(Step(2, 2, "b.DAT"));
+    const std::string second = Err().substr(Err().rfind('\r') + 1);
+    EXPECT_EQ(second.rfind("file 2 of 2  b.DAT  [############............]", 0), 0u) << second;
+    EXPECT_NE(second.find(" records/s"), std::string::npos) << second;
+    // A shorter line blanks what is left of the longer one before it.
+    EXPECT_GE(second.size(), half.size());
     ui.ShowMessage(QStringLiteral("stopped"), MessageIcon::Critical);
-
-    const std::string bar10 = "[###" + std::string(27, '.') + "]  10%";
-    const std::string bar100 = "[" + std::string(30, '#') + "] 100%";
-    EXPECT_EQ(Err(), "\rProcessing .DAT file 1 of 1: a.DAT " + bar10 +
-                         "\rProcessing .DAT file 1 of 1: a.DAT " + bar100 + "\nstopped\n");
+    EXPECT_EQ(Err().substr(Err().size() - 9), "\nstopped\n");
 }
 
-TEST_F(TerminalBatchUiTest, ShorterRedrawBlanksTheRestOfTheLongerOne) {
-    TerminalBatchUi ui(OutStream, ErrStream, true);
-    StartHourlyFile(ui, 1, 2, QStringLiteral("long-name.DAT"));
-    const std::size_t longWidth = Err().size() - 1; // without the leading \r
-    StartHourlyFile(ui, 2, 2, QStringLiteral("b.DAT"));
-
-    const std::string err = Err();
-    const std::string second = err.substr(err.rfind('\r') + 1);
-    EXPECT_EQ(second.size(), longWidth);
-    EXPECT_EQ(second.substr(second.size() - 8), std::string(8, ' '));
-}
-
-TEST_F(TerminalBatchUiTest, RemembersTheCountsWithTheWindowsCaptions) {
-    TerminalBatchUi ui(OutStream, ErrStream, false);
-    ui.ShowRecordCount(CountedTable::Quarters, 12);
-    ui.ShowRecordCount(CountedTable::Emissions, 1234567);
-    EXPECT_EQ(ui.RecordCount(CountedTable::Quarters), 12);
+TEST_F(TerminalBatchUiTest, StopsWhenAskedAndRemembersTheCounts) {
+    bool asked = false;
+    TerminalBatchUi ui(OutStream, ErrStream, false, [&] { return asked; });
+    EXPECT_FALSE(ui.StopRequested());
+    asked = true;
+    EXPECT_TRUE(ui.StopRequested());
+    ui.RecordCounted(CountedTable::Emissions, 1234567);
     EXPECT_EQ(ui.RecordCount(CountedTable::Emissions), 1234567);
     EXPECT_EQ(ui.RecordCount(CountedTable::Facilities), 0);
-    EXPECT_EQ(RecordCountCaption(CountedTable::Facilities), QStringLiteral("Facilities records:"));
-    EXPECT_EQ(RecordCountCaption(CountedTable::Units), QStringLiteral("Unit records:"));
-    EXPECT_EQ(RecordCountCaption(CountedTable::Fuels), QStringLiteral("Fuel records:"));
-    EXPECT_EQ(RecordCountCaption(CountedTable::Quarters), QStringLiteral("Quarterly Records:"));
-    EXPECT_EQ(RecordCountCaption(CountedTable::Emissions), QStringLiteral("Hourly Records:"));
 }
 
 } // namespace

@@ -97,13 +97,11 @@ protected:
                     try {
                         ExtractHourlyFile(file, state, *database, progress ? *progress : quiet,
                                           mode);
-                    } catch (const DatFileError& error) {
+                    } catch (const Error& error) {
                         // Each way has a database of its own, named in the message.
                         QString message = error.Message;
                         message.replace(LocateDatabase(path).Describe(), QStringLiteral("db"));
                         outcome.Failures << QStringLiteral("%1: %2").arg(error.Line).arg(message);
-                    } catch (const DatabaseError& error) {
-                        outcome.Failures << error.Message;
                     }
                 }
             }

@@ -84,7 +84,7 @@ TEST(DatFileReader, MissingFileIsAnErrorNamingThePath) {
     try {
         DatFileReader reader(QStringLiteral("/nonexistent/folder/X.DAT"));
         FAIL() << "no error";
-    } catch (const DatFileError& error) {
+    } catch (const Error& error) {
         EXPECT_TRUE(error.Message.contains(QStringLiteral("/nonexistent/folder/X.DAT")));
     }
 }
@@ -108,19 +108,19 @@ TEST(DatFrame, FormatDatDateMovesCharactersMonthFirst) {
 }
 
 TEST(DatFrame, ReadNumberFollowsTheDecimalNumberRule) {
-    EXPECT_EQ(ReadNumber("  3456"), 3456);
-    EXPECT_EQ(ReadNumber("003456"), 3456);
-    EXPECT_EQ(ReadNumber("3 456"), 3456);
-    EXPECT_EQ(ReadNumber(" -12.5x7"), -12.5);
-    EXPECT_EQ(ReadNumber("1.2.3"), 1.2);
-    EXPECT_EQ(ReadNumber(".12345"), 0.12345);
-    EXPECT_EQ(ReadNumber("1E+08"), 1e8);
-    EXPECT_EQ(ReadNumber("2E"), 2);
-    EXPECT_EQ(ReadNumber("5."), 5);
-    EXPECT_EQ(ReadNumber("      "), 0);
-    EXPECT_EQ(ReadNumber("A12"), 0);
-    EXPECT_EQ(ReadNumber("-"), 0);
-    EXPECT_EQ(ReadNumber(""), 0);
+    EXPECT_EQ(ReadFieldNumber("  3456").Value, 3456);
+    EXPECT_EQ(ReadFieldNumber("003456").Value, 3456);
+    EXPECT_EQ(ReadFieldNumber("3 456").Value, 3456);
+    EXPECT_EQ(ReadFieldNumber(" -12.5x7").Value, -12.5);
+    EXPECT_EQ(ReadFieldNumber("1.2.3").Value, 1.2);
+    EXPECT_EQ(ReadFieldNumber(".12345").Value, 0.12345);
+    EXPECT_EQ(ReadFieldNumber("1E+08").Value, 1e8);
+    EXPECT_EQ(ReadFieldNumber("2E").Value, 2);
+    EXPECT_EQ(ReadFieldNumber("5.").Value, 5);
+    EXPECT_EQ(ReadFieldNumber("      ").Value, 0);
+    EXPECT_EQ(ReadFieldNumber("A12").Value, 0);
+    EXPECT_EQ(ReadFieldNumber("-").Value, 0);
+    EXPECT_EQ(ReadFieldNumber("").Value, 0);
 }
 
 TEST(DatFrame, IntegersRoundHalfToEvenAndRefuseWhatDoesNotFit) {
@@ -128,11 +128,11 @@ TEST(DatFrame, IntegersRoundHalfToEvenAndRefuseWhatDoesNotFit) {
     EXPECT_EQ(ReadInt32("3.5", "x", 1), 4);
     EXPECT_EQ(ReadInt32("-2.5", "x", 1), -2);
     EXPECT_EQ(ReadInt16("1999", "x", 1), 1999);
-    EXPECT_THROW(ReadInt16("99999", "year", 1), DatFileError);
+    EXPECT_THROW(ReadInt16("99999", "year", 1), Error);
     try {
         ReadInt32("9E+999", "facility identifier", 12);
         FAIL() << "no error";
-    } catch (const DatFileError& error) {
+    } catch (const Error& error) {
         EXPECT_EQ(error.Line, 12);
     }
 }
@@ -149,7 +149,7 @@ TEST(DatFrame, ReadCountedNumberRefusesWhatADoubleCannotHold) {
         try {
             ReadCountedNumber(text, "CO2 concentration", 9);
             ADD_FAILURE() << text << " was read";
-        } catch (const DatFileError& error) {
+        } catch (const Error& error) {
             EXPECT_EQ(error.Line, 9);
             EXPECT_EQ(error.Message, QStringLiteral("The CO2 concentration \"%1\" is out of range")
                                          .arg(QString::fromLatin1(text).trimmed()));
@@ -303,7 +303,7 @@ TEST(HourlyRecords, EveryTypeRefusesAKeyItCannotRead) {
         try {
             c.Read(line, HourKey::Required);
             ADD_FAILURE() << c.Line.constData() << ": no error";
-        } catch (const DatFileError& error) {
+        } catch (const Error& error) {
             EXPECT_EQ(error.Line, 7);
             EXPECT_EQ(error.Message, QString::fromLatin1(c.Reason));
         }

@@ -84,7 +84,7 @@ TEST_F(HourlyReaderTest, RefusedStatementStopsTheFileWithItsLineAndEndsTheGroup)
     try {
         ExtractHourlyFile(path, State, Database, Progress);
         FAIL() << "no error";
-    } catch (const DatFileError& error) {
+    } catch (const Error& error) {
         EXPECT_EQ(error.Line, 3);
     }
     EXPECT_EQ(Database.Statements.size(), 2);
@@ -94,7 +94,7 @@ TEST_F(HourlyReaderTest, RefusedStatementStopsTheFileWithItsLineAndEndsTheGroup)
 }
 
 TEST_F(HourlyReaderTest, MissingFileFailsBeforeAnyStatement) {
-    EXPECT_THROW(Extract(Folder.filePath("NONE.DAT")), DatFileError);
+    EXPECT_THROW(Extract(Folder.filePath("NONE.DAT")), Error);
     EXPECT_TRUE(Database.Statements.isEmpty());
     EXPECT_EQ(Database.GroupsBegun, 0);
     EXPECT_TRUE(Progress.Values.empty());

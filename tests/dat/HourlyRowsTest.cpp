@@ -170,7 +170,7 @@ TEST_P(HourlyRows, ListsAreRefilledForEachFile) {
                          {SO2MassLine("2", "010316", "01", "5", "5", "5"),
                           SO2MassLine("2", "010316", "02", "5", "5", "5"),
                           SO2MassLine("2", "010316", "03", "5", "5", "5")}));
-    EXPECT_EQ(State.SO2MassRecords.size(), 3u);
+    EXPECT_EQ(State.Lists.SO2MassRecords.size(), 3u);
     EXPECT_EQ(RowCount(), 13);
     EXPECT_EQ(Rows("SO2_MASS_LB_HOUR").back(), QStringList{"5"});
 }
@@ -199,7 +199,7 @@ TEST_P(HourlyRows, RefusedStatementNamesItsLineAndKeepsTheEarlierRows) {
     try {
         Extract(file);
         FAIL() << "no error";
-    } catch (const DatFileError& error) {
+    } catch (const Error& error) {
         EXPECT_EQ(error.Line, 3);
         EXPECT_TRUE(error.Message.contains(u"EMISSIONS")) << error.what();
     }

@@ -58,7 +58,7 @@ TEST(PostgresUri, DescribeLeavesOutThePasswordAndToUriRoundTrips) {
     const PostgresSettings settings =
         ParsePostgresUri(u"postgresql://bob:hunter%262@/db?host=/tmp/s&port=5439&sslmode=x%20y");
     EXPECT_EQ(settings.Describe(), u"postgresql://bob@:5439/db?host=/tmp/s");
-    const PostgresSettings again = ParsePostgresUri(settings.ToUri());
+    const PostgresSettings again = ParsePostgresUri(UriOf(settings));
     EXPECT_EQ(again.User, settings.User);
     EXPECT_EQ(again.Password, u"hunter&2");
     EXPECT_EQ(again.Host, settings.Host);

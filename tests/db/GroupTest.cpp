@@ -74,7 +74,7 @@ TEST_P(Groups, FailureBeforeTheEngineCommitsWhatRanBefore) {
     Database->BeginGroup();
     Database->Execute(HourInsert(1));
     Database->Execute(HourInsert(2));
-    EXPECT_THROW(Database->Execute(UnknownColumn), DatabaseError);
+    EXPECT_THROW(Database->Execute(UnknownColumn), Error);
     EXPECT_EQ(CommittedHours(), 2);
     Database->Execute(HourInsert(3));
     Database->EndGroup();
@@ -89,7 +89,7 @@ TEST_P(Groups, EngineFailureCommitsWhatRanBeforeAndTheGroupGoesOn) {
     try {
         Database->Execute(EngineRefusal);
         ADD_FAILURE() << "the NOT NULL column took a NULL";
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         EXPECT_TRUE(error.Message.contains(u"INSERT INTO QUARTERS")) << error.what();
         EXPECT_FALSE(error.Message.contains(u"could not be saved")) << error.what();
     }
@@ -113,8 +113,8 @@ TEST_P(Groups, LongGroupKeepsEveryStatementBeforeAFailure) {
         if (hour % 100 == 0)
             Database->Execute(HourUpdate(hour, hour / 100.0));
     }
-    EXPECT_THROW(Database->Execute(EngineRefusal), DatabaseError);
-    EXPECT_THROW(Database->Execute(EngineRefusal), DatabaseError);
+    EXPECT_THROW(Database->Execute(EngineRefusal), Error);
+    EXPECT_THROW(Database->Execute(EngineRefusal), Error);
     EXPECT_EQ(CommittedHours(), Hours);
     EXPECT_DOUBLE_EQ(QueryValue(Path, "SELECT SUM(SO2_MASS_LB_HOUR) FROM EMISSIONS").toDouble(),
                      (Hours - 26) * 1.0 + (0 + 25) * 26 / 2.0);
@@ -138,8 +138,8 @@ TEST_P(Groups, CloseCommitsAnOpenGroupAndLaterUseFails) {
     EXPECT_EQ(CommittedHours(), 1);
     EXPECT_NO_THROW(Database->Close());
     EXPECT_NO_THROW(Database->EndGroup());
-    EXPECT_THROW(Database->Execute(HourInsert(2)), DatabaseError);
-    EXPECT_THROW(Database->BeginGroup(), DatabaseError);
+    EXPECT_THROW(Database->Execute(HourInsert(2)), Error);
+    EXPECT_THROW(Database->BeginGroup(), Error);
 }
 
 // The cases no file gives today, run in a bulk group and one statement at a time on a second

@@ -1,4 +1,5 @@
 #include "LiteralConversion.h"
+#include "TextRules.h"
 
 #include <charconv>
 #include <cmath>
@@ -25,7 +26,7 @@ SqlLiteral Number(QStringView text) {
 }
 
 QVariant Convert(const SqlLiteral& literal, ColumnType type) {
-    return ConvertLiteral(literal, type, u"COLUMN");
+    return ToVariant(ConvertLiteralValue(literal, type, u"COLUMN"));
 }
 
 TEST(NumberText, AcceptsSignedDecimalsWithExponents) {
@@ -41,11 +42,11 @@ TEST(NumberText, RejectsEverythingElse) {
 }
 
 TEST(ReadNumber, BlanksAroundAreAllowedAndBlankIsNoNumber) {
-    EXPECT_EQ(ReadNumber(u" 0.450  ").Value, 0.45);
-    EXPECT_EQ(ReadNumber(u"+2").Value, 2.0);
-    EXPECT_EQ(ReadNumber(u"    ").Result, NumberReading::Status::NotANumber);
-    EXPECT_EQ(ReadNumber(u"4 5").Result, NumberReading::Status::NotANumber);
-    EXPECT_EQ(ReadNumber(u"1e400").Result, NumberReading::Status::OutOfRange);
+    EXPECT_EQ(ParseNumberLiteral(u" 0.450  ").Value, 0.45);
+    EXPECT_EQ(ParseNumberLiteral(u"+2").Value, 2.0);
+    EXPECT_EQ(ParseNumberLiteral(u"    ").Result, NumberReading::Status::NotANumber);
+    EXPECT_EQ(ParseNumberLiteral(u"4 5").Result, NumberReading::Status::NotANumber);
+    EXPECT_EQ(ParseNumberLiteral(u"1e400").Result, NumberReading::Status::OutOfRange);
 }
 
 // Plain decimals take a shortcut past from_chars; it must give the very same double, sign of
@@ -64,15 +65,15 @@ TEST(ReadNumber, PlainDecimalsMatchFromCharsBitForBit) {
         double expected = 0;
         const char* begin = text.c_str() + (text[0] == '+' ? 1 : 0);
         std::from_chars(begin, text.c_str() + text.size(), expected);
-        const double actual = ReadNumber(QString::fromStdString(text)).Value;
+        const double actual = ParseNumberLiteral(QString::fromStdString(text)).Value;
         EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0)
             << text << ": " << actual << " != " << expected;
     }
-    EXPECT_TRUE(std::signbit(ReadNumber(u"-0.0").Value));
-    EXPECT_EQ(ReadNumber(u"1.").Value, 1.0);
-    EXPECT_EQ(ReadNumber(u"-.5").Value, -0.5);
-    EXPECT_EQ(ReadNumber(u"1.2.").Result, NumberReading::Status::NotANumber);
-    EXPECT_EQ(ReadNumber(u"+-1").Result, NumberReading::Status::NotANumber);
+    EXPECT_TRUE(std::signbit(ParseNumberLiteral(u"-0.0").Value));
+    EXPECT_EQ(ParseNumberLiteral(u"1.").Value, 1.0);
+    EXPECT_EQ(ParseNumberLiteral(u"-.5").Value, -0.5);
+    EXPECT_EQ(ParseNumberLiteral(u"1.2.").Result, NumberReading::Status::NotANumber);
+    EXPECT_EQ(ParseNumberLiteral(u"+-1").Result, NumberReading::Status::NotANumber);
 }
 
 TEST(RoundHalfToEven, TiesGoToTheEvenNeighbour) {
@@ -135,10 +136,10 @@ TEST(ConvertLiteral, BlankOrUnreadableNumbersAreNull) {
 }
 
 TEST(ConvertLiteral, NumbersBeyondTheColumnAreErrors) {
-    EXPECT_THROW(Convert(Text(u"3000000000"), ColumnType::Integer), DatabaseError);
-    EXPECT_THROW(Convert(Text(u"-2147483649"), ColumnType::Integer), DatabaseError);
+    EXPECT_THROW(Convert(Text(u"3000000000"), ColumnType::Integer), Error);
+    EXPECT_THROW(Convert(Text(u"-2147483649"), ColumnType::Integer), Error);
     EXPECT_EQ(Convert(Text(u"-2147483648"), ColumnType::Integer), QVariant(-2147483647 - 1));
-    EXPECT_THROW(Convert(Text(u"1e400"), ColumnType::Real), DatabaseError);
+    EXPECT_THROW(Convert(Text(u"1e400"), ColumnType::Real), Error);
 }
 
 TEST(ConvertLiteral, Reals) {
@@ -156,8 +157,8 @@ TEST(ConvertLiteral, Dates) {
     hashDate.Text = u"3/15/2001";
     hashDate.Date = QDate(2001, 3, 15);
     EXPECT_EQ(Convert(hashDate, ColumnType::Date), QVariant(QDate(2001, 3, 15)));
-    EXPECT_THROW(Convert(hashDate, ColumnType::Integer), DatabaseError);
-    EXPECT_THROW(Convert(hashDate, ColumnType::Text), DatabaseError);
+    EXPECT_THROW(Convert(hashDate, ColumnType::Integer), Error);
+    EXPECT_THROW(Convert(hashDate, ColumnType::Text), Error);
 }
 
 } // namespace

@@ -334,8 +334,8 @@ TEST_P(Statements, ReadFieldNeedsTheQueryAliasAndACountQuery) {
     const QString message =
         ErrorMessageOf([&] { Database->ReadField(CountQueries[1].Query, "NbrFacilities"); });
     EXPECT_TRUE(message.contains(u"no field NbrFacilities")) << message.toStdString();
-    EXPECT_THROW(Database->ReadField(NoxInsert, "NbrEmissions"), DatabaseError);
-    EXPECT_THROW(Database->ReadField("Select Count(*) as n From Nowhere", "n"), DatabaseError);
+    EXPECT_THROW(Database->ReadField(NoxInsert, "NbrEmissions"), Error);
+    EXPECT_THROW(Database->ReadField("Select Count(*) as n From Nowhere", "n"), Error);
 }
 
 // Prepared statements are reused across rows; nothing of one row may leak into the next.

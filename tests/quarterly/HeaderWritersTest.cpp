@@ -22,68 +22,59 @@ FacilityRow SampleFacility() {
     return row;
 }
 
-TEST(HeaderWriters, FuelStatementByteForByte) {
-    FuelRow row;
-    row.UnitId = "1";
-    row.FuelTypeCombusted = "Pipeline Natural Gas";
-    row.FuelTypeStartDate = "01/01/1995";
-    row.FuelTypeEndDate = "  /  /    ";
-    row.StartupFuel = "Y";
-    EXPECT_EQ(FuelInsert(3, row),
-              "INSERT INTO FUELS (FACILITY_ID, UNIT_ID, FUEL_TYPE_COMBUSTED, FUEL_TYPE_START_DATE, "
-              "FUEL_TYPE_END_DATE, STARTUP_FUEL) VALUES (3, '1', 'Pipeline Natural Gas', "
-              "'01/01/1995', '  /  /    ', 'Y')");
-}
-
-TEST(HeaderWriters, FacilityStatementQuotesQuarterAndYearNotCoordinates) {
-    EXPECT_EQ(FacilityInsert(3456, SampleFacility()),
-              "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year, Plant_Name, "
-              "Epa_Facility_ID, Epa_Airs_Facility_System, State_Facility_ID, "
-              "State_Postal_Abbreviation, County_Code_Fips, Latitude, Longitude) VALUES (3456, "
-              "'1', '1999', 'O''BRIEN STATION', 'IN0000101001', '1812900101', 'IN-129-00101   ', "
-              "'IN', '129', 39.175, -86.25)");
-}
-
-TEST(HeaderWriters, FacilityStartValues) {
-    EXPECT_EQ(FacilityInsert(0, FacilityRow{}),
-              "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year, Plant_Name, "
-              "Epa_Facility_ID, Epa_Airs_Facility_System, State_Facility_ID, "
-              "State_Postal_Abbreviation, County_Code_Fips, Latitude, Longitude) VALUES (0, "
-              "'0', '0', '', '', '', '', '', '', 0, 0)");
-}
-
-TEST(HeaderWriters, CoordinatesKeepThePeriodUnderADecimalCommaLocale) {
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-    const QString statement = FacilityInsert(-7, SampleFacility());
-    QLocale::setDefault(previous);
-    EXPECT_TRUE(statement.startsWith("INSERT INTO FACILITIES ")) << statement.toStdString();
-    EXPECT_TRUE(statement.contains(" VALUES (-7, '1', '1999', ")) << statement.toStdString();
-    EXPECT_TRUE(statement.endsWith("'IN', '129', 39.175, -86.25)")) << statement.toStdString();
-}
-
-TEST(HeaderWriters, EveryQuoteInATextIsDoubled) {
-    FuelRow row;
-    row.UnitId = "'";
-    row.FuelTypeCombusted = "a''b";
-    EXPECT_EQ(FuelInsert(1, row).section(" VALUES ", 1), "(1, '''', 'a''''b', '', '', '')");
-}
-
-TEST(HeaderWriters, WritersExecuteTheirStatementOnce) {
+// The statements the writers execute, under a decimal-comma locale: the coordinates keep
+// their period.
+TEST(HeaderWriters, StatementsByteForByte) {
+    FuelRow fuel;
+    fuel.UnitId = "1";
+    fuel.FuelTypeCombusted = "Pipeline Natural Gas";
+    fuel.FuelTypeStartDate = "01/01/1995";
+    fuel.FuelTypeEndDate = "  /  /    ";
+    fuel.StartupFuel = "Y";
     UnitRow unit;
     unit.UnitId = "GT1";
     QuarterRow quarter;
+    quarter.UnitId = "'";
     quarter.VolFlowAve3FtHourQtrly = " 2500000";
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     RecordingDatabase database;
-    WriteFacility(database, 3, SampleFacility());
+    WriteFacility(database, 3456, SampleFacility());
+    WriteFacility(database, -7, FacilityRow{});
     WriteUnit(database, 3, unit);
-    WriteFuel(database, 3, FuelRow{});
+    WriteFuel(database, 3, fuel);
     WriteQuarter(database, 3, quarter);
-    EXPECT_EQ(database.Statements,
-              (QStringList{FacilityInsert(3, SampleFacility()), UnitInsert(3, unit),
-                           FuelInsert(3, FuelRow{}), QuarterInsert(3, quarter)}));
-    EXPECT_TRUE(database.Statements[1].contains(" VALUES (3, 'GT1', '', "));
-    EXPECT_TRUE(database.Statements[3].endsWith(", '', ' 2500000')"));
+    QLocale::setDefault(previous);
+
+    const QString facilities =
+        "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year, Plant_Name, "
+        "Epa_Facility_ID, Epa_Airs_Facility_System, State_Facility_ID, "
+        "State_Postal_Abbreviation, County_Code_Fips, Latitude, Longitude) VALUES ";
+    ASSERT_EQ(database.Statements.size(), 5);
+    EXPECT_EQ(database.Statements[0],
+              facilities + "(3456, '1', '1999', 'O''BRIEN STATION', 'IN0000101001', "
+                           "'1812900101', 'IN-129-00101   ', 'IN', '129', 39.175, -86.25)");
+    EXPECT_EQ(database.Statements[1], facilities + "(-7, '0', '0', '', '', '', '', '', '', 0, 0)");
+    EXPECT_TRUE(database.Statements[2].startsWith(
+        "INSERT INTO UNITS (FACILITY_ID, UNIT_ID, UNIT_TYPE, MAX_HOURLY_MMBTU_HEAT_INPUT, "
+        "FIRST_COMMERCIAL_OPERATION, UNIT_RETIREMENT_DATE, STACK_EXIT_HEIGHT_FEET, "
+        "GROUND_LEVEL_ELEVATION_FEET, FLUE_EXIT_SQ_FT_INSIDE_AREA, FLOW_MONITOR_SQ_FT_INSIDE_AREA, "
+        "PROGRAM_REQUIREMENT_FOR_EDR, REPORTING_FREQUENCY, EIA_BOILER_ID, EIA_FLUE_ID, "
+        "EIA_REPORTING_YEAR, EIA_FACILITY_NUMBER, LOAD_UNITS, MAX_HOURLY_GROSS_LOAD, "
+        "DESIGNATED_NORMAL_LOAD, RANGE_OF_OPER_UPPER_BOUNDARY, RANGE_OF_OPER_LOWER_BOUNDARY) "
+        "VALUES (3, 'GT1', '', "));
+    EXPECT_EQ(database.Statements[3],
+              "INSERT INTO FUELS (FACILITY_ID, UNIT_ID, FUEL_TYPE_COMBUSTED, FUEL_TYPE_START_DATE, "
+              "FUEL_TYPE_END_DATE, STARTUP_FUEL) VALUES (3, '1', 'Pipeline Natural Gas', "
+              "'01/01/1995', '  /  /    ', 'Y')");
+    EXPECT_TRUE(database.Statements[4].startsWith(
+        "INSERT INTO QUARTERS (FACILITY_ID, UNIT_ID, DATE_OF_REPORT, SO2_TONS_QTRLY, "
+        "SO2_TONS_CUM_ANNUAL, NOX_AVG_QTRLY, NOX_AVG_CUM_ANNUAL, CO2_TONS_QTRLY, "
+        "CO2_TONS_CUM_ANNUAL, HEAT_INPUT_QTRLY, HEAT_INPUT_CUM_ANNUAL, OPERATING_HOURS_QTRLY, "
+        "OPERATING_HOURS_CUM_ANNUAL, CO2_MIN_PCT_CONC_QTRLY, CO2_MAX_PCT_CONC_QTRLY, "
+        "CO2_AVG_PCT_CONC_QTRLY, VOL_FLOW_MIN_3FT_HOUR_QTRLY, VOL_FLOW_MAX_3FT_HOUR_QTRLY, "
+        "VOL_FLOW_AVE_3FT_HOUR_QTRLY) VALUES (3, '''', '', "));
+    EXPECT_TRUE(database.Statements[4].endsWith(", '', ' 2500000')"));
 }
 
 } // namespace

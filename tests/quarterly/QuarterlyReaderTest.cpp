@@ -57,22 +57,22 @@ TEST_F(QuarterlyReaderTest, AllRecordTypesFillEveryColumn) {
 TEST_F(QuarterlyReaderTest, HourlyRecordsKeepTheNumberTextOfTheirValue) {
     Extract({CO2Line("07", "  10.5"), CO2Line("08", ".12345"), FlowLine("07", "     12345")});
 
-    ASSERT_EQ(State.CO2ConcRecords.size(), 2u);
-    const CO2ConcRecord& first = State.CO2ConcRecords[0];
+    ASSERT_EQ(State.Lists.CO2ConcRecords.size(), 2u);
+    const CO2ConcRecord& first = State.Lists.CO2ConcRecords[0];
     EXPECT_EQ(first.UnitId.View(), "1     ");
     EXPECT_EQ(first.DataDate.View(), "03/15/01");
     EXPECT_EQ(first.DataHour.View(), "07    ");
     EXPECT_EQ(first.CO2Concentration.View(), "10.5  ");
     EXPECT_EQ(first.MonitorDataAvailability.View(), "100.0");
-    EXPECT_EQ(State.CO2ConcRecords[1].CO2Concentration.View(), "0.1234");
-    ASSERT_EQ(State.FlowRecords.size(), 1u);
-    EXPECT_EQ(State.FlowRecords[0].AverageVolumetricFlow.View(), "12345     ");
-    EXPECT_EQ(State.FlowRecords[0].AdjustedVolumetricFlow.View(), "   2460000");
-    EXPECT_EQ(State.FlowRecords[0].FlowDataAvailability.View(), "100.0");
+    EXPECT_EQ(State.Lists.CO2ConcRecords[1].CO2Concentration.View(), "0.1234");
+    ASSERT_EQ(State.Lists.FlowRecords.size(), 1u);
+    EXPECT_EQ(State.Lists.FlowRecords[0].AverageVolumetricFlow.View(), "12345     ");
+    EXPECT_EQ(State.Lists.FlowRecords[0].AdjustedVolumetricFlow.View(), "   2460000");
+    EXPECT_EQ(State.Lists.FlowRecords[0].FlowDataAvailability.View(), "100.0");
 
     Extract({FacilityLine()});
-    EXPECT_TRUE(State.CO2ConcRecords.empty());
-    EXPECT_TRUE(State.FlowRecords.empty());
+    EXPECT_TRUE(State.Lists.CO2ConcRecords.empty());
+    EXPECT_TRUE(State.Lists.FlowRecords.empty());
 }
 
 TEST_F(QuarterlyReaderTest, LastRecordOfATypeWins) {
@@ -222,7 +222,7 @@ TEST_F(QuarterlyReaderTest, NegativeValues) {
 TEST_F(QuarterlyReaderTest, FileThatCannotBeOpenedWritesNothing) {
     const qsizetype openBefore = OpenFileCount();
     EXPECT_THROW(ExtractQuarterlyFile(Files.PathOf("MISSING.DAT"), State, Database, Progress),
-                 DatFileError);
+                 Error);
     EXPECT_TRUE(Database.Statements.isEmpty());
     EXPECT_TRUE(Progress.Values.empty());
     EXPECT_EQ(OpenFileCount(), openBefore);
@@ -235,7 +235,7 @@ TEST_F(QuarterlyReaderTest, UnreadableLineEndsTheFileAndClosesIt) {
     try {
         ExtractQuarterlyFile(path, State, Database, Progress);
         FAIL() << "a year out of range was taken";
-    } catch (const DatFileError& error) {
+    } catch (const Error& error) {
         EXPECT_EQ(error.Line, 2);
     }
     EXPECT_EQ(OpenFileCount(), openBefore);
@@ -247,7 +247,7 @@ TEST_F(QuarterlyReaderTest, RefusedStatementStopsTheFollowingWriters) {
     const QString path = Files.Write("REFUSED.DAT", AllRecordTypes());
     Database.RefuseAt = 1;
     const qsizetype openBefore = OpenFileCount();
-    EXPECT_THROW(ExtractQuarterlyFile(path, State, Database, Progress), DatabaseError);
+    EXPECT_THROW(ExtractQuarterlyFile(path, State, Database, Progress), Error);
     ASSERT_EQ(Database.Statements.size(), 1);
     EXPECT_TRUE(Database.Statements[0].startsWith("INSERT INTO FACILITIES "));
     EXPECT_EQ(Progress.Values, std::vector<float>{10});

@@ -19,7 +19,7 @@ protected:
         RecordingProgress progress;
         for (const char* name : {"000101.DAT", "000202.DAT", "000303.DAT"}) {
             ExtractQuarterlyFile(samples.filePath(name), state, *database, progress);
-            HourlyRecordsPerFile.append(state.CO2ConcRecords.size());
+            HourlyRecordsPerFile.append(state.Lists.CO2ConcRecords.size());
         }
     }
 

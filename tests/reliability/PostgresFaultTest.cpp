@@ -32,17 +32,17 @@ QString PostgresProgram(const QString& name) {
                            : versions.filePath(found.last() + QStringLiteral("/bin/") + name);
 }
 
-// Runs a program, as the postgres user when we are root: the server refuses to run as root.
-bool RunAsServerOwner(const QString& program, const QStringList& arguments, QString& output) {
+// Runs from /, which any user can enter. pg_ctl runs as postgres when we are root (the server
+// refuses root); the script switches user itself, as the checkout may be closed to postgres.
+bool Run(QStringList command, QString& output, bool asServerOwner = false) {
+    if (asServerOwner && geteuid() == 0)
+        command = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"),
+                              QStringLiteral("postgres"), QStringLiteral("--")} +
+                  command;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (geteuid() == 0)
-        process.start(QStringLiteral("runuser"),
-                      QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
-                                  QStringLiteral("--"), program} +
-                          arguments);
-    else
-        process.start(program, arguments);
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.start(command.takeFirst(), command);
     const bool finished = process.waitForFinished(120000);
     output = QString::fromLocal8Bit(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
@@ -57,13 +57,13 @@ public:
         : Folder(
               QStringLiteral("/tmp/tarnwick-fault-pg-%1").arg(QCoreApplication::applicationPid())) {
         QString output;
-        Ready = RunAsServerOwner(Script(), {QStringLiteral("start"), Folder, Port}, output);
+        Ready = Run({Script(), QStringLiteral("start"), Folder, Port}, output);
         if (!Ready)
             Fault = output;
     }
     ~OwnServer() {
         QString output;
-        RunAsServerOwner(Script(), {QStringLiteral("stop"), Folder, Port}, output);
+        Run({Script(), QStringLiteral("stop"), Folder, Port}, output);
     }
 
     bool Ready = false;
@@ -93,12 +93,12 @@ private:
 
     void Control(const QStringList& action) {
         QString output;
-        const QStringList arguments =
+        QStringList command =
             QStringList{QStringLiteral("-D"), Folder + QStringLiteral("/data"),
                         QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60")} +
             action;
-        EXPECT_TRUE(RunAsServerOwner(PostgresProgram(QStringLiteral("pg_ctl")), arguments, output))
-            << output.toStdString();
+        command.prepend(PostgresProgram(QStringLiteral("pg_ctl")));
+        EXPECT_TRUE(Run(command, output, true)) << output.toStdString();
     }
 
     QString Folder;
@@ -260,7 +260,7 @@ TEST(WrongPasswordTest, LoginIsRefusedPromptlyWithoutShowingThePasswordAndTheRig
     ScratchDatFolder folder;
     folder.WriteLines(QStringLiteral("a.DAT"), HourlyLines(1, 2));
     const QString connectionFile = folder.FilePath(QStringLiteral("Sources.connection"));
-    folder.WriteBytes(QStringLiteral("Sources.connection"), login.ToUri().toUtf8() + '\n');
+    folder.WriteBytes(QStringLiteral("Sources.connection"), UriOf(login).toUtf8() + '\n');
     FileSystemDatDirectory listing;
 
     RunState state;
@@ -285,7 +285,7 @@ TEST(WrongPasswordTest, LoginIsRefusedPromptlyWithoutShowingThePasswordAndTheRig
     EXPECT_EQ(RowCount(database, "EMISSIONS"), 0);
 
     login.Password = QStringLiteral("right-password");
-    folder.WriteBytes(QStringLiteral("Sources.connection"), login.ToUri().toUtf8() + '\n');
+    folder.WriteBytes(QStringLiteral("Sources.connection"), UriOf(login).toUtf8() + '\n');
     RunState later = LaterRun(state);
     HookedBatchUi again;
     EXPECT_TRUE(ExtractHourlyData(later, again, listing).Succeeded()) << Messages(again);

@@ -165,7 +165,7 @@ protected:
     void StartCase(const QByteArray& cutLine) {
         for (const KeyedTable& table : KeyedTables)
             RunSql(State.DatabasePath, QStringLiteral("DELETE FROM ") + QLatin1String(table.Name));
-        State.CurrentFacilityId = 0;
+        State.Reader.CurrentFacilityId = 0;
         const QByteArray fullFacility = RecordTypes()[0].FullLine;
         // The "100" line itself is cut when it is the type under test; a whole hourly
         // record after it shows which facility the cut line gave.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HourlyRecords.h"
+#include "RecordProgress.h"
 #include "SourcesDatabase.h"
 
 #include <QStringList>
@@ -11,11 +12,10 @@ namespace tarnwick::test {
 // Keeps the statements instead of running them; refuses the statement at RefuseAt (0-based).
 class RecordingDatabase : public SourcesDatabase {
 public:
-    QString Path() const override { return QStringLiteral("recording"); }
     DatabaseEngine Engine() const override { return DatabaseEngine::SQLite; }
     void Execute(const QString& statement) override {
         if (Statements.size() == RefuseAt)
-            throw DatabaseError(QStringLiteral("refused: ") + statement);
+            throw Error(QStringLiteral("refused: ") + statement, FailureKind::Engine);
         Statements.append(statement);
     }
     QVariant ReadField(const QString&, const QString&) override { return {}; }

@@ -1,5 +1,7 @@
 #include "TestDatabases.h"
 
+#include <QUrl>
+
 #include "DatabaseConnection.h"
 #include "DatabaseLocation.h"
 
@@ -27,7 +29,7 @@ QString TestServerUri() {
 DatabaseLocation ServerLocation(const PostgresSettings& settings) {
     DatabaseLocation location;
     location.Engine = DatabaseEngine::PostgreSQL;
-    location.Path = settings.ToUri();
+    location.Path = UriOf(settings);
     location.Postgres = settings;
     return location;
 }
@@ -38,7 +40,7 @@ void RunOnServer(const PostgresSettings& server, const QString& sql) {
         if (const QSqlError error = connection.Run(sql); error.isValid())
             throw Failure(
                 QStringLiteral("%1 failed on the test server: %2").arg(sql, EngineText(error)));
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         throw Failure(QStringLiteral("The PostgreSQL test server is not reachable: ") +
                       error.Message);
     }
@@ -52,6 +54,27 @@ QString UniqueDatabaseName() {
 }
 
 } // namespace
+
+QString UriOf(const PostgresSettings& settings) {
+    const auto encoded = [](const QString& text) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(text));
+    };
+    QString uri = QStringLiteral("postgresql://") + encoded(settings.User);
+    if (!settings.Password.isEmpty())
+        uri += u':' + encoded(settings.Password);
+    uri += u'@';
+    if (!settings.Host.startsWith(u'/'))
+        uri += settings.Host;
+    if (settings.Port > 0)
+        uri += u':' + QString::number(settings.Port);
+    uri += u'/' + encoded(settings.DatabaseName);
+    QStringList parameters;
+    if (settings.Host.startsWith(u'/'))
+        parameters << QStringLiteral("host=") + encoded(settings.Host);
+    for (const auto& [key, value] : settings.Options)
+        parameters << encoded(key) + u'=' + encoded(value);
+    return parameters.isEmpty() ? uri : uri + u'?' + parameters.join(u'&');
+}
 
 PostgresSettings PostgresTestServer() {
     const QString uri = TestServerUri();
@@ -71,7 +94,7 @@ QString ScratchSqliteDatabase() {
     folders.push_back(std::move(folder));
     try {
         SourcesDatabase::Create(path);
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         throw Failure(error.Message);
     }
     return path;
@@ -83,10 +106,10 @@ QString ScratchPostgresDatabase() {
     // FILE_COPY copies the small template far faster than the default WAL_LOG strategy.
     RunOnServer(settings, QStringLiteral("CREATE DATABASE %1 STRATEGY FILE_COPY").arg(name));
     settings.DatabaseName = name;
-    const QString uri = settings.ToUri();
+    const QString uri = UriOf(settings);
     try {
         SourcesDatabase::Create(uri);
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         throw Failure(error.Message);
     }
     return uri;
@@ -122,7 +145,7 @@ QList<QVariantList> QueryRows(const QString& database, const QString& sql) {
                 row << query.value(column);
             rows << row;
         }
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         throw Failure(error.Message);
     }
     return rows;
@@ -140,7 +163,7 @@ void RunSql(const QString& database, const QString& sql) {
         DatabaseConnection connection(LocateDatabase(database));
         if (const QSqlError error = connection.Run(sql); error.isValid())
             throw Failure(QStringLiteral("%1 failed: %2").arg(sql, EngineText(error)));
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         throw Failure(error.Message);
     }
 }
@@ -148,10 +171,10 @@ void RunSql(const QString& database, const QString& sql) {
 QString ErrorMessageOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const DatabaseError& error) {
+    } catch (const Error& error) {
         return error.Message;
     }
-    ADD_FAILURE() << "no DatabaseError was thrown";
+    ADD_FAILURE() << "no Error was thrown";
     return {};
 }
 

@@ -31,6 +31,9 @@ QString ScratchDatabase(DatabaseEngine engine);
 // The test server that TARNWICK_TEST_PG_URI names. Throws std::runtime_error when unset.
 PostgresSettings PostgresTestServer();
 
+// The URI of the settings, password included, percent-encoded.
+QString UriOf(const PostgresSettings& settings);
+
 // Drops a database made by ScratchPostgresDatabase, closing any connection still on it.
 void DropPostgresDatabase(const QString& uri);
 
@@ -43,7 +46,7 @@ QVariant QueryValue(const QString& database, const QString& sql); // first colum
 QList<QVariantList> QueryRows(const QString& database, const QString& sql);
 void RunSql(const QString& database, const QString& sql);
 
-// The message of the DatabaseError that `action` throws; a test failure when it throws none.
+// The message of the Error that `action` throws; a test failure when it throws none.
 QString ErrorMessageOf(const std::function<void()>& action);
 
 std::string EngineTestName(const testing::TestParamInfo<DatabaseEngine>& info);

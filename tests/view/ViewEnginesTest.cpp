@@ -1,8 +1,8 @@
 #include "CsvExport.h"
+#include "Error.h"
 #include "HourlySeries.h"
 #include "SourcesReader.h"
 #include "ViewCorpus.h"
-#include "ViewError.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>
@@ -66,8 +66,8 @@ TEST_P(ViewEnginesTest, ExportQuotesKeepsTextAndOrdersByKey) {
 }
 
 TEST_P(ViewEnginesTest, ExportRefusesAFacilityOrUnitTheTableDoesNotHold) {
-    EXPECT_THROW(Export("UNITS", {7, std::nullopt, {}, {}}), ViewError);
-    EXPECT_THROW(Export("EMISSIONS", {2, "b", {}, {}}), ViewError);
+    EXPECT_THROW(Export("UNITS", {7, std::nullopt, {}, {}}), Error);
+    EXPECT_THROW(Export("EMISSIONS", {2, "b", {}, {}}), Error);
 }
 
 TEST_P(ViewEnginesTest, ChartRunsBreakAtMissingHoursAndNullValues) {
@@ -82,7 +82,7 @@ TEST_P(ViewEnginesTest, ChartRunsBreakAtMissingHoursAndNullValues) {
     const auto days = ReadUnitDays(reader, 1, "1");
     EXPECT_EQ(days.first, QDate(2001, 3, 31));
     EXPECT_EQ(days.second, QDate(2001, 4, 1));
-    EXPECT_THROW(ReadUnitDays(reader, 1, "Z"), ViewError);
+    EXPECT_THROW(ReadUnitDays(reader, 1, "Z"), Error);
 
     const QDate march(2001, 3, 31);
     const QDate april(2001, 4, 1);
@@ -139,7 +139,7 @@ TEST(ViewRequestTest, RefusesUnknownNamesAndFiltersATableCannotTake) {
         {"EMISSIONS", {1, std::nullopt, QDate(2001, 2, 1), QDate(2001, 1, 31)}, {}},
     };
     for (const auto& c : refused)
-        EXPECT_THROW(ReadExportRequest(c.Table, c.Filter, c.Columns), RequestError)
+        EXPECT_THROW(ReadExportRequest(c.Table, c.Filter, c.Columns), Error)
             << c.Table.toStdString();
 }
 

@@ -1,9 +1,9 @@
 #include "DataSummaryWindow.h"
 
 #include "CsvExport.h"
+#include "Error.h"
 #include "SaveFileChooser.h"
 #include "SourcesReader.h"
-#include "ViewError.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

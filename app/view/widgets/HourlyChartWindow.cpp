@@ -1,10 +1,10 @@
 #include "HourlyChartWindow.h"
 
 #include "CsvExport.h"
+#include "Error.h"
 #include "HourlyChart.h"
 #include "SaveFileChooser.h"
 #include "SourcesReader.h"
-#include "ViewError.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -202,7 +202,8 @@ void HourlyChartWindow::SavePng() {
         Saving, this, QStringLiteral("Save the chart as PNG"), SuggestedName("png"),
         QStringLiteral("PNG images (*.png)"), [&](QIODevice& file) {
             if (!picture.save(&file, "PNG"))
-                throw ViewError(QStringLiteral("The chart could not be encoded as PNG."));
+                throw Error(QStringLiteral("The chart could not be encoded as PNG."),
+                            FailureKind::File);
         });
     if (!outcome.isEmpty())
         Status->setText(outcome);

@@ -1,6 +1,6 @@
 #include "SaveFileChooser.h"
 
-#include "ViewError.h"
+#include "Error.h"
 
 #include <QSaveFile>
 
@@ -15,10 +15,12 @@ QString SaveThroughDialog(SaveFileChooser& chooser, QWidget* parent, const QStri
     QSaveFile file(path);
     try {
         if (!file.open(QIODevice::WriteOnly))
-            throw ViewError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+            throw Error(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()),
+                        FailureKind::File);
         write(file);
         if (!file.commit())
-            throw ViewError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+            throw Error(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()),
+                        FailureKind::File);
     } catch (const std::exception& error) {
         file.cancelWriting();
         return MessageOf(error);
