@@ -49,6 +49,11 @@ QString QtDialogs::ChooseExistingFile(QWidget* parent, const QStringList& filter
                                         &chosenFilter);
 }
 
+bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& question) {
+    return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 QString QtDialogs::ChooseSaveFile(QWidget* parent, const QString& title,
                                   const QString& suggestedName, const QString& filter) {
     return QFileDialog::getSaveFileName(parent, title, suggestedName, filter);

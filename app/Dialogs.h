@@ -25,6 +25,8 @@ public:
     // the dialog opening on `selectedFilter`.
     virtual QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
                                        const QString& selectedFilter) = 0;
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& question) = 0;
 };
 
 // The toolkit's own message box, input box and file dialog.
@@ -36,6 +38,7 @@ public:
                                    const QString& defaultAnswer) override;
     QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
                                const QString& selectedFilter) override;
+    bool AskYesNo(QWidget* parent, const QString& title, const QString& question) override;
     QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
                            const QString& filter) override;
 };

@@ -5,45 +5,68 @@
 #include "HourlyChartWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 
 namespace tarnwick {
 
 namespace {
 
+// No "Database Files (*.mdb)": an Access file is a database Tarnwick cannot open.
 const QString AllFilesFilter = QStringLiteral("All Files (*.*)");
 const QStringList DatabaseFileFilters = {
     AllFilesFilter,
-    QStringLiteral("Database Files (*.mdb)"),
     QStringLiteral("Sources Databases (*.db *.sqlite *.sqlite3 *.pgconn)"),
 };
+
+const QString StopQuestion =
+    QStringLiteral("An extraction is running. Stop it after the file being written and close "
+                   "Tarnwick?\n\nEach file is written whole: the files done stay in the "
+                   "database, the others are not read.");
+
+// Posts `call` to run on the window's thread, after what was posted before it.
+template <typename Call> void OnWindowThread(QObject* window, Call call) {
+    QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
+}
 
 } // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), WindowDialogs(dialogs), Controls(BuildMainWindowControls(*this)),
-      BatchView(Controls, dialogs, this) {
+      BatchView(Controls, dialogs, this), QueuedView(BatchView, this) {
     ConnectCommands();
     ShowStartState();
 }
 
 MainWindow::~MainWindow() {
-    CloseDatabase();
+    // The database was opened on the command thread, and is closed there.
+    Commands.RunAndWait([this] { CloseDatabase(); });
 }
 
 void MainWindow::ConnectCommands() {
+    // A command of the window's own thread runs to its end before the next is taken.
     auto bind = [this](QAction* item, std::function<void()> command) {
+        connect(item, &QAction::triggered, this, [this, command = std::move(command)] {
+            if (Running || InCommand)
+                return;
+            InCommand = true;
+            command();
+            InCommand = false;
+        });
+    };
+    auto bindBackground = [this](QAction* item, std::function<void(BatchUi&)> command) {
         connect(item, &QAction::triggered, this,
-                [this, command = std::move(command)] { RunCommand(command); });
+                [this, command = std::move(command)] { RunInBackground(command); });
     };
     bind(Controls.mnuOpenSourcesDB, [this] { OpenSourcesDatabase(); });
     bind(Controls.mnuLocateDATFiles, [this] { LocateDatFiles(Run, BatchView); });
     // "Change path to Sources DB" has no action: "Open Sources DB" picks another database.
-    bind(Controls.mnuExtractEmissionsData, [this] { ExtractHourlyData(Run, BatchView, DatFiles); });
-    bind(Controls.mnuExtractHeaderData, [this] { ExtractQuarterlyData(Run, BatchView, DatFiles); });
+    bindBackground(Controls.mnuExtractEmissionsData,
+                   [this](BatchUi& ui) { ExtractHourlyData(Run, ui, DatFiles); });
+    bindBackground(Controls.mnuExtractHeaderData,
+                   [this](BatchUi& ui) { ExtractQuarterlyData(Run, ui, DatFiles); });
     bind(Controls.mnuHourlyChart, [this] {
         ShowViewWindow(ChartWindow, new HourlyChartWindow(Run.DatabasePath, WindowDialogs, this));
     });
@@ -55,19 +78,27 @@ void MainWindow::ConnectCommands() {
 }
 
 void MainWindow::ShowStartState() {
-    Controls.lblExtractFrom2->setText(Run.DatFolder);
+    WidgetBatchUi::ShowPath(*Controls.lblExtractFrom2, Run.DatFolder);
     Controls.fraProgress->setVisible(false);
     SetDatabaseCommandsEnabled(false);
 }
 
 void MainWindow::SetDatabaseCommandsEnabled(bool enabled) {
+    DatabaseOpen = enabled;
     Controls.fraDBInfo->setEnabled(enabled);
     for (QLabel* caption : Controls.CountCaptions)
         caption->setEnabled(enabled);
-    Controls.mnuExtract->menuAction()->setEnabled(enabled);
-    Controls.mnuView->menuAction()->setEnabled(enabled);
-    Controls.mnuLocateDATFiles->setEnabled(enabled);
-    Controls.mnuLocateSourcesDB->setEnabled(enabled);
+    SetCommandsAvailable(!Running);
+}
+
+// While a command runs, only Exit (which asks) and About stay available.
+void MainWindow::SetCommandsAvailable(bool available) {
+    const bool withDatabase = available && DatabaseOpen;
+    Controls.mnuOpenSourcesDB->setEnabled(available);
+    Controls.mnuExtract->menuAction()->setEnabled(withDatabase);
+    Controls.mnuView->menuAction()->setEnabled(withDatabase);
+    Controls.mnuLocateDATFiles->setEnabled(withDatabase);
+    Controls.mnuLocateSourcesDB->setEnabled(withDatabase);
 }
 
 QString MainWindow::ChooseDatabaseFile() {
@@ -78,43 +109,47 @@ void MainWindow::OpenSourcesDatabase() {
     const QString chosen = ChooseDatabaseFile();
     if (chosen.isEmpty())
         return; // Cancel keeps the database, its path and its counts
-    ShownDatabase previous = TakeShownDatabase();
-    Run.DatabasePath = chosen;
-    WidgetBatchUi::ShowCaption(*Controls.lblExtractTo2, chosen);
-    try {
-        RefreshRecordCounts(Run, BatchView);
-    } catch (const Error& error) {
-        if (Run.SourcesDatabase)
-            Run.SourcesDatabase->Close();
-        RestoreShownDatabase(std::move(previous));
-        WindowDialogs.ShowMessage(this, ApplicationTitle,
-                                  QStringLiteral("The Sources database %1 cannot be opened.\n\n%2")
-                                      .arg(chosen, error.Message),
-                                  MessageIcon::Critical);
-        return;
-    }
-    if (previous.Database)
-        previous.Database->Close();
-    SetDatabaseCommandsEnabled(true);
+    const ShownCaptions previous = TakeCaptions();
+    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, chosen);
+    RunInBackground(
+        [this, chosen, previous](BatchUi& ui) { OpenChosenDatabase(chosen, previous, ui); });
 }
 
-MainWindow::ShownDatabase MainWindow::TakeShownDatabase() {
-    ShownDatabase shown;
-    shown.Path = Run.DatabasePath;
-    // Taken out of the run state so that the count refresh opens the new choice anew.
-    shown.Database = std::move(Run.SourcesDatabase);
-    shown.LocationCaption = Controls.lblExtractTo2->text();
-    for (std::size_t i = 0; i < shown.CountCaptions.size(); ++i)
-        shown.CountCaptions.at(i) = Controls.CountValues.at(i)->text();
+// On the command thread. A database that fails to open leaves the previous one, its path and
+// its counts in place.
+void MainWindow::OpenChosenDatabase(const QString& chosen, const ShownCaptions& previous,
+                                    BatchUi& ui) {
+    std::unique_ptr<SourcesDatabase> previousDatabase = std::move(Run.SourcesDatabase);
+    const QString previousPath = std::exchange(Run.DatabasePath, chosen);
+    try {
+        RefreshRecordCounts(Run, ui);
+    } catch (const Error& error) {
+        CloseDatabase();
+        Run.SourcesDatabase = std::move(previousDatabase);
+        Run.DatabasePath = previousPath;
+        OnWindowThread(this, [this, previous] { RestoreCaptions(previous); });
+        ui.ShowMessage(QStringLiteral("The Sources database %1 cannot be opened.\n\n%2")
+                           .arg(chosen, error.Message),
+                       MessageIcon::Critical);
+        return;
+    }
+    if (previousDatabase)
+        previousDatabase->Close();
+    OnWindowThread(this, [this] { SetDatabaseCommandsEnabled(true); });
+}
+
+MainWindow::ShownCaptions MainWindow::TakeCaptions() const {
+    ShownCaptions shown;
+    shown.Location = Controls.lblExtractTo2->toolTip();
+    for (std::size_t i = 0; i < shown.Counts.size(); ++i)
+        shown.Counts.at(i) = Controls.CountValues.at(i)->text();
     return shown;
 }
 
-void MainWindow::RestoreShownDatabase(ShownDatabase previous) {
-    Run.DatabasePath = previous.Path;
-    Run.SourcesDatabase = std::move(previous.Database);
-    WidgetBatchUi::ShowCaption(*Controls.lblExtractTo2, previous.LocationCaption);
-    for (std::size_t i = 0; i < previous.CountCaptions.size(); ++i)
-        WidgetBatchUi::ShowCaption(*Controls.CountValues.at(i), previous.CountCaptions.at(i));
+void MainWindow::RestoreCaptions(const ShownCaptions& previous) {
+    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, previous.Location);
+    for (std::size_t i = 0; i < previous.Counts.size(); ++i)
+        WidgetBatchUi::ShowCaption(*Controls.CountValues.at(i), previous.Counts.at(i));
 }
 
 void MainWindow::ShowAbout() {
@@ -134,21 +169,31 @@ void MainWindow::ShowViewWindow(QPointer<QWidget>& shown, QWidget* window) {
     window->activateWindow();
 }
 
-void MainWindow::RunCommand(const std::function<void()>& command) {
-    if (CommandRunning)
+void MainWindow::RunInBackground(std::function<void(BatchUi&)> command) {
+    if (Running)
         return;
-    CommandRunning = true;
-    try {
-        command();
-    } catch (const std::exception& error) {
-        WindowDialogs.ShowMessage(this, ApplicationTitle, MessageOf(error), MessageIcon::Critical);
-    }
-    // Input that arrived while the command ran meets the guard here rather than starting a
-    // command after it.
-    QCoreApplication::processEvents();
-    CommandRunning = false;
+    Running = true;
+    SetCommandsAvailable(false);
+    QueuedView.ClearStop();
+    Commands.Run([this, command = std::move(command)] {
+        try {
+            command(QueuedView);
+        } catch (const std::exception& error) {
+            QueuedView.ShowMessage(MessageOf(error), MessageIcon::Critical);
+        }
+        OnWindowThread(this, [this] { CommandDone(); });
+    });
 }
 
+void MainWindow::CommandDone() {
+    Running = false;
+    SetCommandsAvailable(true);
+    emit commandFinished();
+    if (CloseWhenDone)
+        close();
+}
+
+// On the command thread, or when no command runs.
 void MainWindow::CloseDatabase() noexcept {
     if (!Run.SourcesDatabase)
         return;
@@ -157,13 +202,18 @@ void MainWindow::CloseDatabase() noexcept {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A running command first finishes; its own dialogs are modal over this window.
-    if (CommandRunning) {
-        event->ignore();
+    if (!Running) {
+        Commands.RunAndWait([this] { CloseDatabase(); });
+        event->accept();
         return;
     }
-    CloseDatabase();
-    event->accept();
+    event->ignore();
+    if (CloseWhenDone || !WindowDialogs.AskYesNo(this, ApplicationTitle, StopQuestion))
+        return;
+    CloseWhenDone = true;
+    QueuedView.RequestStop();
+    if (!Running) // it ended while the question was open
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 } // namespace tarnwick

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CommandThread.h"
 #include "Dialogs.h"
 #include "Extraction.h"
 #include "MainWindowLayout.h"
+#include "QueuedBatchUi.h"
 #include "RunState.h"
 #include "WidgetBatchUi.h"
 
@@ -16,51 +18,62 @@ namespace tarnwick {
 
 class AboutBox;
 
-// frmMain: the whole application. Owns the run state and carries the menu commands; every
-// command runs to its end on this thread, and no other command is taken meanwhile.
+// frmMain: the whole application. Owns the run state and carries the menu commands. The
+// commands that work on the database run on a thread of their own, so the window keeps
+// painting; meanwhile the other commands are shown disabled and no other command is taken.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The run state belongs to the command thread while a command runs: read it only between.
     const RunState& State() const { return Run; }
+    bool CommandRunning() const { return Running; }
 
-    void OpenSourcesDatabase();
-    QString ChooseDatabaseFile();
+signals:
+    void commandFinished();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The open database and what the window shows of it, put back when opening another fails.
-    struct ShownDatabase {
-        QString Path;
-        std::unique_ptr<SourcesDatabase> Database;
-        QString LocationCaption;
-        std::array<QString, 5> CountCaptions;
+    // What the window shows of the open database, put back when opening another fails.
+    struct ShownCaptions {
+        QString Location;
+        std::array<QString, 5> Counts;
     };
 
     void ConnectCommands();
     void ShowStartState();
     void SetDatabaseCommandsEnabled(bool enabled);
-    ShownDatabase TakeShownDatabase();
-    void RestoreShownDatabase(ShownDatabase previous);
+    void SetCommandsAvailable(bool available);
+    QString ChooseDatabaseFile();
+    void OpenSourcesDatabase();
+    void OpenChosenDatabase(const QString& chosen, const ShownCaptions& previous, BatchUi& ui);
+    ShownCaptions TakeCaptions() const;
+    void RestoreCaptions(const ShownCaptions& previous);
     void ShowAbout();
     void ShowViewWindow(QPointer<QWidget>& shown, QWidget* window);
+    // Runs a command on the command thread, its user interface queued to this window.
+    void RunInBackground(std::function<void(BatchUi&)> command);
+    void CommandDone();
     void CloseDatabase() noexcept;
-    // Runs one command unless another is running, reporting what escapes it.
-    void RunCommand(const std::function<void()>& command);
 
     Dialogs& WindowDialogs;
     MainWindowControls Controls;
     WidgetBatchUi BatchView;
+    QueuedBatchUi QueuedView;
     RunState Run;
     FileSystemDatDirectory DatFiles;
     std::unique_ptr<AboutBox> About;
     QPointer<QWidget> ChartWindow;
     QPointer<QWidget> SummaryWindow;
-    bool CommandRunning = false;
+    bool DatabaseOpen = false;
+    bool Running = false;   // a command on the command thread
+    bool InCommand = false; // a command on this thread, such as the About box
+    bool CloseWhenDone = false;
+    CommandThread Commands; // last: destroyed first, once its task is done
 };
 
 } // namespace tarnwick

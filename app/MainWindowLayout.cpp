@@ -165,6 +165,9 @@ void BuildMenus(QMenuBar* bar, MainWindowControls& controls) {
                                           QStringLiteral("&Change path to Sources DB"));
     AddSeparator(controls.mnuFile, "mnuLine");
     controls.mnuExit = AddItem(controls.mnuFile, "mnuExit", QStringLiteral("E&xit"));
+    // The platform's own keys, beside the menus' access letters.
+    controls.mnuOpenSourcesDB->setShortcut(QKeySequence::Open);
+    controls.mnuExit->setShortcut(QKeySequence::Quit);
 
     controls.mnuExtract = AddMenu(bar, "mnuExtract", QStringLiteral("&Extract"));
     controls.mnuExtractEmissionsData = AddItem(controls.mnuExtract, "mnuExtractEmissionsData",
@@ -181,6 +184,7 @@ void BuildMenus(QMenuBar* bar, MainWindowControls& controls) {
     controls.mnuHelp = AddMenu(bar, "mnuHelp", QStringLiteral("&Help"));
     controls.mnuTarnwick =
         AddItem(controls.mnuHelp, "mnuTarnwick", QStringLiteral("&About Tarnwick"));
+    controls.mnuTarnwick->setShortcut(QKeySequence::HelpContents);
 }
 
 } // namespace

@@ -25,6 +25,12 @@ void WidgetBatchUi::ShowCaption(QLabel& label, const QString& caption) {
     label.repaint();
 }
 
+void WidgetBatchUi::ShowPath(QLabel& label, const QString& path) {
+    label.setToolTip(path);
+    const int width = label.contentsRect().width() - 2 * label.margin();
+    ShowCaption(label, label.fontMetrics().elidedText(path, Qt::ElideMiddle, width));
+}
+
 void WidgetBatchUi::ShowValue(QProgressBar& bar, float value) {
     bar.setValue(qRound(value));
     bar.repaint();
@@ -37,7 +43,7 @@ void WidgetBatchUi::ShowPanel(bool visible) {
 }
 
 void WidgetBatchUi::FolderChanged(const QString& folder) {
-    ShowCaption(*Controls.lblExtractFrom2, folder);
+    ShowPath(*Controls.lblExtractFrom2, folder);
 }
 
 void WidgetBatchUi::RecordCounted(CountedTable table, qint64 count) {

@@ -26,8 +26,11 @@ public:
     void BatchFinished(const BatchOutcome& outcome) override;
     void SetRecordProgress(float value) override;
 
-    // Also used by the window for the database location.
+    // Also used by the window for the database location and counts.
     static void ShowCaption(QLabel& label, const QString& caption);
+    // A folder or database path: elided in the middle when longer than the label, whole in
+    // its tooltip.
+    static void ShowPath(QLabel& label, const QString& path);
 
 private:
     static void ShowValue(QProgressBar& bar, float value);

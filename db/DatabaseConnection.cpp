@@ -112,11 +112,17 @@ QString EngineText(const QSqlError& error) {
 }
 
 QString EngineSentence(const QString& message) {
-    // Engines spread details over lines of their own.
-    QString text = message.simplified();
-    if (!text.isEmpty() && !text.endsWith(u'.'))
-        text += u'.';
-    return text;
+    // Engines spread details over lines of their own, each a sentence without its full stop.
+    QStringList sentences;
+    for (const QString& line : message.split(u'\n')) {
+        QString sentence = line.simplified();
+        if (sentence.isEmpty())
+            continue;
+        if (!sentence.endsWith(u'.') && !sentence.endsWith(u'?') && !sentence.endsWith(u'!'))
+            sentence += u'.';
+        sentences << sentence;
+    }
+    return sentences.join(u' ');
 }
 
 QString WithoutPassword(QString text, const QString& password) {

@@ -35,7 +35,7 @@ private:
 // The engine's own words for an error, without Qt's additions.
 QString EngineText(const QSqlError& error);
 
-// An engine's message as one line ending as a sentence.
+// An engine's message as one line of sentences: each of its lines ends as a sentence.
 QString EngineSentence(const QString& message);
 
 // Engine text with any trace of a password taken out.

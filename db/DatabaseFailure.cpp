@@ -40,6 +40,10 @@ FailureKind ClassifyPostgresState(const QString& sqlState) {
 }
 
 FailureKind ClassifySqliteCode(int resultCode) {
+    // SQLITE_READONLY_DBMOVED: the file under the open connection is gone.
+    constexpr int SqliteReadOnlyDbMoved = SqliteReadOnly | (4 << 8);
+    if (resultCode == SqliteReadOnlyDbMoved)
+        return FailureKind::DatabaseGone;
     switch (resultCode & 0xff) {
     case SqliteBusy:
     case SqliteLocked:
@@ -84,6 +88,12 @@ QString FailureExplanation(FailureKind kind) {
 
 void ThrowEngineFailure(const DatabaseLocation& location, const EngineFault& fault,
                         QStringView statement) {
+    // The engine would call it read-only, which it is not.
+    if (fault.Kind == FailureKind::DatabaseGone)
+        throw Error(QStringLiteral("The database file %1 no longer exists: it was deleted or "
+                                   "moved while Tarnwick had it open.")
+                        .arg(location.Describe()),
+                    fault.Kind);
     QString message =
         QStringLiteral("The database %1 refused a statement: %2")
             .arg(location.Describe(), WithoutPassword(fault.Text, location.Postgres.Password));

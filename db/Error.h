@@ -18,7 +18,8 @@ enum class FailureKind {
     Constraint,     // a NOT NULL, key or other rule of the table refused the row
     ReadOnly,
     DiskFull,
-    Engine, // any other failure the engine reported
+    DatabaseGone, // the database file was deleted or moved while open
+    Engine,       // any other failure the engine reported
 };
 
 // Every failure of the program. The message is meant for the user: it names the file or the

@@ -1,18 +1,16 @@
 #include "MainWindow.h"
-#include "FormLayout.h"
+#include "DatTestFiles.h"
 #include "ScriptedDialogs.h"
 #include "TestDatabases.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -24,50 +22,29 @@ namespace {
 
 const QString DesignFolder = QStringLiteral("V:\\VALMORO\\EPA_DATA\\2000\\3\\");
 
-// Calls `observe` with the watched widget whenever an event of `type` reaches it.
-class EventWatcher : public QObject {
+// Calls `observe` whenever the watched widget is painted.
+class PaintWatcher : public QObject {
 public:
-    EventWatcher(QWidget* watched, QEvent::Type type, std::function<void(QWidget*)> observe)
-        : Watched(watched), Type(type), Observe(std::move(observe)) {
+    PaintWatcher(QWidget* watched, std::function<void(QWidget*)> observe)
+        : Watched(watched), Observe(std::move(observe)) {
         watched->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
-        if (object == Watched && event->type() == Type)
+        if (object == Watched && event->type() == QEvent::Paint)
             Observe(Watched);
         return false;
     }
 
 private:
     QWidget* Watched;
-    QEvent::Type Type;
     std::function<void(QWidget*)> Observe;
 };
 
 template <typename T> void AppendIfNew(QList<T>& seen, const T& value) {
     if (seen.isEmpty() || seen.back() != value)
         seen << value;
-}
-
-// One hourly ".DAT" file: a facility line and one SO2 concentration hour of unit `unit`.
-void WriteDatFile(const QString& path, const QByteArray& unit) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("100003456\r\n");
-    file.write("200" + unit.leftJustified(6, ' ') + "      00031507100.0  12.5  12.6\r\n");
-}
-
-void CreateSqliteDatabase(const QString& path, const QString& statement) {
-    const QString connection = QStringLiteral("tableless");
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        database.setDatabaseName(path);
-        ASSERT_TRUE(database.open());
-        ASSERT_TRUE(QSqlQuery(database).exec(statement));
-        database.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
 }
 
 class MainWindowTest : public testing::Test {
@@ -81,7 +58,16 @@ protected:
     }
     QAction* Item(const char* name) { return Control<QAction>(name); }
     QString Caption(const char* label) { return Control<QLabel>(label)->text(); }
-    void Trigger(const char* item) { Item(item)->trigger(); }
+    QString Path(const char* label) { return Control<QLabel>(label)->toolTip(); }
+
+    // Triggers a menu item and waits for the command it starts on the command thread.
+    void Trigger(const char* item) {
+        QSignalSpy finished(&Window, &MainWindow::commandFinished);
+        Item(item)->trigger();
+        if (Window.CommandRunning()) {
+            ASSERT_TRUE(finished.wait(60000)) << item;
+        }
+    }
 
     QStringList Counts() {
         QStringList counts;
@@ -93,6 +79,7 @@ protected:
 
     bool DatabaseCommandsEnabled() {
         return Control<QMenu>("mnuExtract")->menuAction()->isEnabled() &&
+               Control<QMenu>("mnuView")->menuAction()->isEnabled() &&
                Item("mnuLocateDATFiles")->isEnabled() && Item("mnuLocateSourcesDB")->isEnabled() &&
                Control<QGroupBox>("fraDBInfo")->isEnabled();
     }
@@ -102,11 +89,18 @@ protected:
         Trigger("mnuOpenSourcesDB");
     }
 
-    // A folder path with the trailing separator the folder text needs.
-    QString DatFolder(int files) {
-        for (int i = 1; i <= files; ++i)
-            WriteDatFile(Folder.filePath(QStringLiteral("F%1.DAT").arg(i)),
-                         QByteArray("U") + QByteArray::number(i));
+    // `files` files of `hours` hours of one unit each; the folder with its final separator.
+    QString DatFolder(int files, int hours = 1) {
+        for (int i = 1; i <= files; ++i) {
+            std::vector<QByteArray> lines{test::FacilityLine("003456")};
+            for (int hour = 0; hour < hours; ++hour)
+                lines.push_back(test::SO2ConcLine(
+                    "U" + QByteArray::number(i),
+                    QDate(2000, 1, 1).addDays(hour / 24).toString("yyMMdd").toLatin1(),
+                    QByteArray::number(hour % 24).rightJustified(2, '0'), "  12.5", "  12.6",
+                    "100.0"));
+            test::WriteDatFile(Folder, QStringLiteral("F%1.DAT").arg(i), lines);
+        }
         return Folder.path() + QLatin1Char('/');
     }
 
@@ -115,55 +109,23 @@ protected:
         Trigger("mnuLocateDATFiles");
     }
 
-    void ShowWindow() {
-        Window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
-    }
-
     ScriptedDialogs Answers;
     MainWindow Window;
     QTemporaryDir Folder;
 };
 
-TEST_F(MainWindowTest, StartsWithTheDesignFolderAndNoDatabase) {
+TEST_F(MainWindowTest, StartsWithTheDesignFolderNoDatabaseAndTheUsualKeys) {
     EXPECT_EQ(Window.windowTitle(), QStringLiteral("Tarnwick"));
     EXPECT_EQ(Caption("lblExtractFrom2"), DesignFolder);
     EXPECT_TRUE(Caption("lblExtractTo2").isEmpty());
     EXPECT_TRUE(Control("fraProgress")->isHidden());
-
-    EXPECT_FALSE(Control<QMenu>("mnuExtract")->menuAction()->isEnabled());
-    EXPECT_FALSE(Item("mnuLocateDATFiles")->isEnabled());
-    EXPECT_FALSE(Item("mnuLocateSourcesDB")->isEnabled());
-    EXPECT_FALSE(Control("fraDBInfo")->isEnabled());
-    for (const char* caption : {"lblFacRecords", "lblUnitRecords", "lblFuelRecords",
-                                "lblQuarterRecords", "lblHourlyRecords"})
+    EXPECT_FALSE(DatabaseCommandsEnabled());
+    EXPECT_FALSE(Control<QMenu>("mnuView")->menuAction()->isEnabled());
+    for (const char* caption : {"lblFacRecords", "lblHourlyRecords"})
         EXPECT_FALSE(Control(caption)->isEnabled()) << caption;
-    for (const char* item : {"mnuOpenSourcesDB", "mnuExit", "mnuTarnwick"})
-        EXPECT_TRUE(Item(item)->isEnabled()) << item;
-}
-
-TEST_F(MainWindowTest, ControlsKeepTheirDesignedPlacesWhenTheWindowGrows) {
-    ShowWindow();
-    QWidget* client = Window.centralWidget();
-    EXPECT_EQ(client->size(), QSize(TwipsToPixels(6225), TwipsToPixels(3660)));
-    const QRect progress = TwipsRect(2640, 1470, 3495, 2055);
-    const QRect facilities = TwipsRect(1500, 360, 735, 255);
-    EXPECT_EQ(Control("fraProgress")->geometry(), progress);
-    EXPECT_EQ(Control("lblFacRecords2")->geometry(), facilities);
-
-    Window.resize(Window.size() + QSize(200, 150));
-    QApplication::processEvents();
-    EXPECT_EQ(Control("fraProgress")->geometry(), progress);
-    EXPECT_EQ(Control("lblFacRecords2")->geometry(), facilities);
-}
-
-TEST_F(MainWindowTest, BoldStaysOnPanelCaptionsAndCountBoxes) {
-    EXPECT_TRUE(Control("fraDBInfo")->font().bold());
-    EXPECT_TRUE(Control("fraProgress")->font().bold());
-    EXPECT_TRUE(Control("lblHourlyRecords2")->font().bold());
-    EXPECT_FALSE(Control("lblHourlyRecords")->font().bold());
-    EXPECT_FALSE(Control("lblNumofFiles2")->font().bold());
-    EXPECT_DOUBLE_EQ(Control("lblExtractFrom")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(Item("mnuOpenSourcesDB")->shortcut(), QKeySequence(QKeySequence::Open));
+    EXPECT_EQ(Item("mnuExit")->shortcut(), QKeySequence(QKeySequence::Quit));
+    EXPECT_EQ(Item("mnuTarnwick")->shortcut(), QKeySequence(QKeySequence::HelpContents));
 }
 
 TEST_F(MainWindowTest, OpeningADatabaseShowsItsCountsAndEnablesTheCommands) {
@@ -176,97 +138,57 @@ TEST_F(MainWindowTest, OpeningADatabaseShowsItsCountsAndEnablesTheCommands) {
     Open(path);
 
     ASSERT_TRUE(Answers.Messages.empty()) << Answers.Messages.front().Text.toStdString();
-    EXPECT_EQ(Caption("lblExtractTo2"), path);
+    const QStringList filters = Answers.FileRequests.front().Filters;
+    EXPECT_EQ(filters.front(), QStringLiteral("All Files (*.*)"));
+    EXPECT_EQ(Answers.FileRequests.front().SelectedFilter, filters.front());
+    EXPECT_FALSE(filters.join(u' ').contains(u"*.mdb")) << "Access files cannot be opened";
+    EXPECT_EQ(Path("lblExtractTo2"), path);
     EXPECT_EQ(Counts(), (QStringList{"2", "0", "0", "0", "1234"}));
     EXPECT_TRUE(DatabaseCommandsEnabled());
-    for (const char* caption : {"lblFacRecords", "lblHourlyRecords"})
-        EXPECT_TRUE(Control(caption)->isEnabled()) << caption;
-}
 
-TEST_F(MainWindowTest, OpenDialogListsAllFilesFirst) {
-    Open(QString());
-    ASSERT_EQ(Answers.FileRequests.size(), 1u);
-    const QStringList filters = Answers.FileRequests.front().Filters;
-    ASSERT_GE(filters.size(), 3);
-    EXPECT_EQ(filters.at(0), QStringLiteral("All Files (*.*)"));
-    EXPECT_EQ(filters.at(1), QStringLiteral("Database Files (*.mdb)"));
-    EXPECT_EQ(Answers.FileRequests.front().SelectedFilter, filters.at(0));
-}
-
-TEST_F(MainWindowTest, CancelOnTheFirstOpenStaysWithoutDatabase) {
-    Open(QString());
-    EXPECT_TRUE(Answers.Messages.empty());
-    EXPECT_TRUE(Caption("lblExtractTo2").isEmpty());
-    EXPECT_TRUE(Window.State().DatabasePath.isEmpty());
-    EXPECT_FALSE(DatabaseCommandsEnabled());
-}
-
-TEST_F(MainWindowTest, CancelOnALaterOpenKeepsTheOpenDatabase) {
-    const QString path = ScratchSqliteDatabase();
-    Open(path);
-    const SourcesDatabase* opened = Window.State().SourcesDatabase.get();
-    const QStringList counts = Counts();
-
-    Open(QString());
-    EXPECT_TRUE(Answers.Messages.empty());
-    EXPECT_EQ(Window.State().SourcesDatabase.get(), opened);
+    Open(QString()); // Cancel keeps the open database, its path and its counts
     EXPECT_EQ(Window.State().DatabasePath, path);
-    EXPECT_EQ(Caption("lblExtractTo2"), path);
-    EXPECT_EQ(Counts(), counts);
-    EXPECT_TRUE(DatabaseCommandsEnabled());
+    EXPECT_EQ(Counts(), (QStringList{"2", "0", "0", "0", "1234"}));
+    EXPECT_TRUE(Answers.Messages.empty());
 }
 
-TEST_F(MainWindowTest, UnopenableFileOnTheFirstOpenIsReportedAndChangesNothing) {
-    const QString bad = Folder.filePath(QStringLiteral("notes.db"));
-    QFile file(bad);
+// A failed open keeps the database, path and counts shown before it: none at first, the open
+// one later.
+TEST_F(MainWindowTest, ADatabaseThatCannotBeOpenedOrCountedKeepsWhatWasOpen) {
+    const QString notes = Folder.filePath(QStringLiteral("notes.db"));
+    QFile file(notes);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("this is not a database\n");
     file.close();
+    const QString tableless = ScratchSqliteDatabase();
+    RunSql(tableless, "DROP TABLE FACILITIES");
 
-    Open(bad);
-    ASSERT_EQ(Answers.Messages.size(), 1u);
-    EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::Critical);
-    EXPECT_TRUE(Answers.Messages.front().Text.contains(bad));
+    Open(notes);
     EXPECT_TRUE(Caption("lblExtractTo2").isEmpty());
     EXPECT_EQ(Window.State().SourcesDatabase, nullptr);
     EXPECT_FALSE(DatabaseCommandsEnabled());
-}
 
-TEST_F(MainWindowTest, FailingCountOnALaterOpenKeepsThePreviousDatabase) {
     const QString good = ScratchSqliteDatabase();
     RunSql(good, "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year) "
                  "VALUES (7, 1, 2001)");
     Open(good);
     const SourcesDatabase* opened = Window.State().SourcesDatabase.get();
-
-    // A SQLite database that opens but has no Sources tables: the counts fail.
-    const QString tableless = Folder.filePath(QStringLiteral("other.db"));
-    CreateSqliteDatabase(tableless, "CREATE TABLE OTHER (X INTEGER)");
     Open(tableless);
 
-    ASSERT_EQ(Answers.Messages.size(), 1u);
-    EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::Critical);
-    EXPECT_TRUE(Answers.Messages.front().Text.contains(tableless));
+    ASSERT_EQ(Answers.Messages.size(), 2u);
+    for (const auto& [message, path] :
+         {std::pair{Answers.Messages[0], notes}, std::pair{Answers.Messages[1], tableless}}) {
+        EXPECT_EQ(message.Icon, MessageIcon::Critical);
+        EXPECT_TRUE(message.Text.contains(path)) << message.Text.toStdString();
+    }
     EXPECT_EQ(Window.State().SourcesDatabase.get(), opened);
     EXPECT_EQ(Window.State().DatabasePath, good);
-    EXPECT_EQ(Caption("lblExtractTo2"), good);
+    EXPECT_EQ(Path("lblExtractTo2"), good);
     EXPECT_EQ(Counts(), (QStringList{"1", "0", "0", "0", "0"}));
     EXPECT_TRUE(DatabaseCommandsEnabled());
 }
 
-TEST_F(MainWindowTest, SecondDatabaseReplacesLocationAndCounts) {
-    const QString first = ScratchSqliteDatabase();
-    RunSql(first, "INSERT INTO FACILITIES (Facility_ID, Calendar_Quarter, Calendar_Year) "
-                  "VALUES (7, 1, 2001)");
-    Open(first);
-    const QString second = ScratchSqliteDatabase();
-    Open(second);
-    EXPECT_TRUE(Answers.Messages.empty());
-    EXPECT_EQ(Caption("lblExtractTo2"), second);
-    EXPECT_EQ(Counts(), (QStringList{"0", "0", "0", "0", "0"}));
-}
-
-TEST_F(MainWindowTest, FolderCommandConfirmsExactlyWhatWasTyped) {
+TEST_F(MainWindowTest, FolderCommandConfirmsExactlyWhatWasTypedAndElidesALongPath) {
     Open(ScratchSqliteDatabase());
     ChangeFolder(QStringLiteral("  /data/q3 "));
     ASSERT_EQ(Answers.Questions.size(), 1u);
@@ -278,27 +200,36 @@ TEST_F(MainWindowTest, FolderCommandConfirmsExactlyWhatWasTyped) {
     EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::None);
     EXPECT_EQ(Caption("lblExtractFrom2"), QStringLiteral("  /data/q3 "));
 
+    const QString longPath = QStringLiteral("/data/") + QString(200, u'x') + QStringLiteral("/q3/");
+    ChangeFolder(longPath);
+    EXPECT_EQ(Path("lblExtractFrom2"), longPath);
+    EXPECT_TRUE(Caption("lblExtractFrom2").startsWith(u"/data/"));
+    EXPECT_TRUE(Caption("lblExtractFrom2").endsWith(u"/q3/"));
+    EXPECT_TRUE(Caption("lblExtractFrom2").contains(u'…'));
+
     Answers.TextAnswers.push_back(std::nullopt);
     Trigger("mnuLocateDATFiles");
-    EXPECT_EQ(Answers.Questions.back().DefaultAnswer, QStringLiteral("  /data/q3 "));
     EXPECT_EQ(Answers.Messages.back().Text, QStringLiteral("Path to data has been selected as: "));
     EXPECT_TRUE(Caption("lblExtractFrom2").isEmpty());
 }
 
+// The captions and the batch bar are painted file by file, in order, and the message ends the
+// batch; the counts shown are those before the last file.
 TEST_F(MainWindowTest, HourlyBatchShowsEachFileAndItsShareOfTheBatch) {
     Open(ScratchSqliteDatabase());
     ChangeFolder(DatFolder(4));
     Answers.Messages.clear();
-    ShowWindow();
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
 
     QStringList captionsPainted;
-    EventWatcher captionWatcher(Control("lblNumofFiles2"), QEvent::Paint, [&](QWidget* label) {
+    PaintWatcher captionWatcher(Control("lblNumofFiles2"), [&](QWidget* label) {
         const QString caption = static_cast<QLabel*>(label)->text();
         if (caption.endsWith(QStringLiteral(" of 4")))
             AppendIfNew(captionsPainted, caption);
     });
     QList<int> valuesPainted;
-    EventWatcher barWatcher(Control("prgExtractFiles"), QEvent::Paint, [&](QWidget* bar) {
+    PaintWatcher barWatcher(Control("prgExtractFiles"), [&](QWidget* bar) {
         const int value = static_cast<QProgressBar*>(bar)->value();
         if (value > 0)
             AppendIfNew(valuesPainted, value);
@@ -318,66 +249,67 @@ TEST_F(MainWindowTest, HourlyBatchShowsEachFileAndItsShareOfTheBatch) {
     EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::Information);
     EXPECT_TRUE(Control("fraProgress")->isHidden());
     EXPECT_EQ(Caption("lblHourlyRecords2"), QStringLiteral("3")) << "counted before the last file";
-}
-
-TEST_F(MainWindowTest, QuarterlyBatchRunsFromItsMenuItem) {
-    Open(ScratchSqliteDatabase());
-    ChangeFolder(DatFolder(2));
-    Answers.Messages.clear();
-    QList<int> values;
-    QObject::connect(Control<QProgressBar>("prgExtractFiles"), &QProgressBar::valueChanged, &Window,
-                     [&](int value) { values << value; });
 
     Trigger("mnuExtractHeaderData");
-    EXPECT_EQ(values, (QList<int>{50, 100}));
-    ASSERT_EQ(Answers.Messages.size(), 1u);
-    EXPECT_TRUE(Answers.Messages.front().Text.startsWith(
-        QStringLiteral("Header information has been successufully extracted from ")))
-        << Answers.Messages.front().Text.toStdString();
-    EXPECT_TRUE(Control("fraProgress")->isHidden());
+    EXPECT_TRUE(Answers.Messages.back().Text.startsWith(
+        QStringLiteral("Header information has been successufully extracted from 4 ")));
+    EXPECT_EQ(Counts(), (QStringList{"1", "1", "1", "1", "4"})) << "one facility and unit";
 }
 
-TEST_F(MainWindowTest, CommandsChosenDuringABatchAreNotTaken) {
+// While a long file is written the window keeps handling events, and the commands that
+// would touch the database are shown disabled.
+TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABatch) {
     Open(ScratchSqliteDatabase());
-    ChangeFolder(DatFolder(2));
+    ChangeFolder(DatFolder(1, 24 * 400));
+    int ticks = 0;
+    bool disabledDuringBatch = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &Window, [&] {
+        if (!Window.CommandRunning())
+            return;
+        ++ticks;
+        disabledDuringBatch = !Item("mnuOpenSourcesDB")->isEnabled() &&
+                              !Control<QMenu>("mnuExtract")->menuAction()->isEnabled() &&
+                              !Control<QMenu>("mnuView")->menuAction()->isEnabled() &&
+                              Item("mnuExit")->isEnabled();
+    });
+    timer.start(1);
+    Trigger("mnuExtractEmissionsData");
+    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(disabledDuringBatch);
+    EXPECT_TRUE(DatabaseCommandsEnabled());
+}
+
+// Closing during a batch asks; No goes on, Yes stops after the file being written, whose rows
+// are then all there, refreshes the counts and closes.
+TEST_F(MainWindowTest, ClosingDuringABatchAsksAndYesStopsAfterACompleteFile) {
+    constexpr int Files = 6;
+    constexpr int Hours = 24 * 100; // long enough that the window answers within a file
+    const QString database = ScratchSqliteDatabase();
+    Open(database);
+    ChangeFolder(DatFolder(Files, Hours));
     Answers.Messages.clear();
-    const std::size_t fileDialogs = Answers.FileRequests.size();
+    Window.show();
+    Answers.YesNoAnswers = {false, true};
+    int closes = 0;
     QObject::connect(Control<QProgressBar>("prgExtractFiles"), &QProgressBar::valueChanged, &Window,
-                     [&](int value) {
-                         if (value != 50)
-                             return;
-                         Trigger("mnuOpenSourcesDB");
-                         Trigger("mnuExtractEmissionsData");
-                         Window.close();
+                     [&](int) {
+                         if (closes++ < 2)
+                             Window.close();
                      });
     Trigger("mnuExtractEmissionsData");
 
-    EXPECT_EQ(Answers.FileRequests.size(), fileDialogs);
-    ASSERT_EQ(Answers.Messages.size(), 1u) << "one batch, one completion message";
-    EXPECT_NE(Window.State().SourcesDatabase, nullptr) << "the close was refused";
-}
-
-TEST_F(MainWindowTest, FolderWithoutDatFilesAsksForAnotherAndProcessesNothing) {
-    Open(ScratchSqliteDatabase());
-    ChangeFolder(Folder.path() + QLatin1Char('/'));
-    Answers.Messages.clear();
-    Answers.Questions.clear();
-    ShowWindow();
-    int panelShown = 0;
-    EventWatcher panelWatcher(Control("fraProgress"), QEvent::Show,
-                              [&](QWidget*) { ++panelShown; });
-
-    Answers.TextAnswers.push_back(QStringLiteral("/elsewhere/"));
-    Trigger("mnuExtractEmissionsData");
-
-    ASSERT_EQ(Answers.Messages.size(), 1u);
-    EXPECT_EQ(Answers.Messages.front().Text,
-              QStringLiteral("You have not specified a valid .DAT file directory."));
-    EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::Information);
-    ASSERT_EQ(Answers.Questions.size(), 1u);
-    EXPECT_EQ(Answers.Questions.front().DefaultAnswer, DesignFolder);
-    EXPECT_EQ(Caption("lblExtractFrom2"), QStringLiteral("/elsewhere/"));
-    EXPECT_EQ(panelShown, 0);
+    EXPECT_EQ(Answers.YesNoQuestions.size(), 2u);
+    EXPECT_FALSE(Window.isVisible());
+    const qint64 rows = QueryValue(database, "SELECT COUNT(*) FROM EMISSIONS").toLongLong();
+    EXPECT_EQ(rows % Hours, 0) << "only whole files";
+    EXPECT_GE(rows, 2 * Hours) << "No went on past the first file";
+    EXPECT_LT(rows, Files * Hours);
+    ASSERT_FALSE(Answers.Messages.empty());
+    EXPECT_TRUE(Answers.Messages.back().Text.contains(QStringLiteral("stopped as asked")))
+        << Answers.Messages.back().Text.toStdString();
+    EXPECT_EQ(Caption("lblHourlyRecords2"), QString::number(rows)) << "counts refreshed";
+    EXPECT_EQ(Window.State().SourcesDatabase, nullptr) << "closed with the window";
 }
 
 TEST_F(MainWindowTest, FailingBatchIsReportedAndTheWindowStaysOpenForMore) {
@@ -391,9 +323,7 @@ TEST_F(MainWindowTest, FailingBatchIsReportedAndTheWindowStaysOpenForMore) {
     ASSERT_EQ(Answers.Messages.size(), 1u);
     EXPECT_EQ(Answers.Messages.front().Icon, MessageIcon::Critical);
     EXPECT_TRUE(DatabaseCommandsEnabled());
-
-    Answers.TextAnswers.push_back(QStringLiteral("/next/"));
-    Trigger("mnuLocateDATFiles");
+    ChangeFolder(QStringLiteral("/next/"));
     EXPECT_EQ(Caption("lblExtractFrom2"), QStringLiteral("/next/"));
 }
 
@@ -412,7 +342,7 @@ TEST_F(MainWindowTest, AboutBoxIsModalOverTheWindow) {
 }
 
 TEST_F(MainWindowTest, ExitClosesTheWindowAndTheDatabase) {
-    ShowWindow();
+    Window.show();
     Open(ScratchSqliteDatabase());
     ASSERT_NE(Window.State().SourcesDatabase, nullptr);
     Trigger("mnuExit");

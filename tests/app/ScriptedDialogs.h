@@ -30,10 +30,12 @@ public:
     std::deque<std::optional<QString>> TextAnswers; // std::nullopt answers Cancel
     std::deque<QString> FileChoices;                // an empty text answers Cancel
     std::deque<QString> SaveChoices;                // likewise, for the save dialog
+    std::deque<bool> YesNoAnswers;
 
     std::vector<Message> Messages;
     std::vector<Question> Questions;
     std::vector<FileRequest> FileRequests;
+    QStringList YesNoQuestions;
 
     void ShowMessage(QWidget*, const QString& title, const QString& text,
                      MessageIcon icon) override {
@@ -62,6 +64,17 @@ public:
         QString choice = FileChoices.front();
         FileChoices.pop_front();
         return choice;
+    }
+
+    bool AskYesNo(QWidget*, const QString&, const QString& question) override {
+        YesNoQuestions.push_back(question);
+        if (YesNoAnswers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << question.toStdString();
+            return false;
+        }
+        const bool answer = YesNoAnswers.front();
+        YesNoAnswers.pop_front();
+        return answer;
     }
 
     QString ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {

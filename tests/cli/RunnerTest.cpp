@@ -2,10 +2,12 @@
 #include "TestDatabases.h"
 #include "ViewCorpus.h"
 
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace tarnwick::test {
@@ -95,18 +97,6 @@ TEST_F(RunnerTest, CountsPrintsTheFiveTablesWithTheWindowsCaptions) {
     EXPECT_EQ(counts.Err, QString());
 }
 
-TEST_F(RunnerTest, FolderWithoutDatFilesPrintsTheMessageAndFails) {
-    InitDatabase();
-    WriteFile(QStringLiteral("notes.txt"), {"not a report"});
-
-    for (const char* command : {"hourly", "quarterly"}) {
-        const RunResult run = RunBatch({command, Database, DatFolder});
-        EXPECT_NE(run.ExitCode, 0) << command;
-        EXPECT_EQ(run.Err, NoDirectoryMessage) << command;
-        EXPECT_EQ(run.Out, QString()) << command;
-    }
-}
-
 TEST_F(RunnerTest, FolderIsUsedAsAPlainPrefix) {
     InitDatabase();
     WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 1));
@@ -120,7 +110,7 @@ TEST_F(RunnerTest, FolderIsUsedAsAPlainPrefix) {
     EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS")), 0);
 }
 
-TEST_F(RunnerTest, DatabaseThatCannotBeOpenedFailsNamingIt) {
+TEST_F(RunnerTest, DatabaseThatCannotBeOpenedOrCreatedFailsNamingIt) {
     WriteFile(QStringLiteral("a.DAT"), HourlyLines(1, 1));
     const QString missing = Work.filePath(QStringLiteral("no such folder/Sources.db"));
 
@@ -132,12 +122,9 @@ TEST_F(RunnerTest, DatabaseThatCannotBeOpenedFailsNamingIt) {
         EXPECT_TRUE(run.Err.contains(missing)) << run.Err.toStdString();
         EXPECT_EQ(run.Out, QString());
     }
-}
-
-TEST_F(RunnerTest, InitRefusesAnExistingSourcesDatabase) {
     InitDatabase();
     const RunResult again = RunBatch({"init", Database});
-    EXPECT_EQ(again.ExitCode, 1);
+    EXPECT_EQ(again.ExitCode, 1) << "an existing Sources database is refused";
     EXPECT_TRUE(again.Err.contains(Database)) << again.Err.toStdString();
 }
 
@@ -171,6 +158,73 @@ TEST_F(RunnerTest, HourlyFailureFailsWithTheCriticalMessage) {
     EXPECT_EQ(run.Out, QString());
     EXPECT_TRUE(run.Err.contains(DatFolder + QStringLiteral("a.DAT"))) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.contains(QStringLiteral("Line 2"))) << run.Err.toStdString();
+}
+
+// A runner started with `arguments`, sent `interrupts` SIGINTs once it names `atFile` on standard
+// error.
+class StoppedRunner {
+public:
+    StoppedRunner(const QStringList& arguments, const QString& atFile, int interrupts) {
+        Process.setReadChannel(QProcess::StandardError);
+        Process.start(QStringLiteral(TARNWICK_BATCH_PATH), arguments);
+        while (!Err.contains(atFile) && Process.waitForReadyRead(60000))
+            Err += QString::fromUtf8(Process.readAllStandardError());
+        // One at a time: signals sent together may arrive as one.
+        for (int i = 0; i < interrupts; ++i) {
+            ::kill(Process.processId(), SIGINT);
+            while (i + 1 < interrupts && !Err.contains(u"Ctrl+C again") &&
+                   Process.waitForReadyRead(60000))
+                Err += QString::fromUtf8(Process.readAllStandardError());
+        }
+        EXPECT_TRUE(Process.waitForFinished(120000));
+        Err += QString::fromUtf8(Process.readAllStandardError());
+        Out = QString::fromUtf8(Process.readAllStandardOutput());
+    }
+    QProcess Process;
+    QString Out;
+    QString Err;
+};
+
+QByteArrayList HoursOfOneUnit(int facility, int hours) {
+    QByteArrayList lines{FacilityLine(FacilityId(facility))};
+    for (int hour = 0; hour < hours; ++hour)
+        lines << SO2ConcLine(
+            "1", QDate(2001, 1, 1).addDays(hour / 24).toString("yyMMdd").toLatin1(),
+            QByteArray::number(hour % 24).rightJustified(2, '0'), "  12.5", "  12.6", "100.0");
+    return lines;
+}
+
+TEST_F(RunnerTest, FirstInterruptStopsAfterAFileWithTheFilesExtracted) {
+    constexpr int Files = 30;
+    constexpr int Hours = 2400;
+    InitDatabase();
+    for (int file = 1; file <= Files; ++file)
+        WriteFile(QStringLiteral("f%1.DAT").arg(file, 2, 10, QLatin1Char('0')),
+                  HoursOfOneUnit(file, Hours));
+
+    const StoppedRunner run({"hourly", Database, DatFolder}, "file 2 of", 1);
+
+    EXPECT_EQ(run.Process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.Process.exitCode(), 130);
+    const qint64 rows = Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS"));
+    EXPECT_EQ(rows % Hours, 0) << "every committed file is complete";
+    EXPECT_GE(rows, Hours);
+    EXPECT_LT(rows, Files * Hours);
+    EXPECT_TRUE(run.Out.contains(
+        QStringLiteral("successufully extracted from %1 .DAT files").arg(rows / Hours)))
+        << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("stopped as asked"))) << run.Out.toStdString();
+}
+
+TEST_F(RunnerTest, SecondInterruptStopsAtOnceLeavingNoHalfFile) {
+    InitDatabase();
+    WriteFile(QStringLiteral("big.DAT"), HoursOfOneUnit(1, 24 * 3000));
+
+    const StoppedRunner run({"hourly", Database, DatFolder}, "file 1 of 1", 2);
+
+    EXPECT_EQ(run.Process.exitStatus(), QProcess::CrashExit) << run.Err.toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS")), 0);
+    EXPECT_EQ(QueryValue(Database, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
 }
 
 TEST_F(RunnerTest, QtsOwnMessagesAreShownOnlyWithVerbose) {

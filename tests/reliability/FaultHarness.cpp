@@ -125,7 +125,7 @@ QString Messages(const ScriptedBatchUi& ui) {
 }
 
 bool PromisesRowsStay(const QString& message) {
-    return message.contains(QLatin1String("rows written before the failure stay"));
+    return message.contains(QLatin1String("and of this file up to line"));
 }
 
 QString BatchProgram() {
