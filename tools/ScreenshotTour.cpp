@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -45,8 +46,13 @@ void WriteDatFiles(const QDir& folder, int count) {
     }
 }
 
+// Triggers a menu item and waits for the command it starts on the command thread.
 void Trigger(MainWindow& window, const char* item) {
+    QEventLoop done;
+    QObject::connect(&window, &MainWindow::commandFinished, &done, &QEventLoop::quit);
     window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    if (window.CommandRunning())
+        done.exec();
 }
 
 // Loads the samples into a new database through the window's own commands, then pictures the
@@ -98,18 +104,18 @@ int main(int argc, char** argv) {
     bool allSaved = Save(window, output, "main-start.png");
 
     answers.FileChoices.push_back(database);
-    window.findChild<QAction*>(QStringLiteral("mnuOpenSourcesDB"))->trigger();
+    Trigger(window, "mnuOpenSourcesDB");
     allSaved &= Save(window, output, "main-open.png");
 
     answers.TextAnswers.push_back(datFolder.path() + QLatin1Char('/'));
-    window.findChild<QAction*>(QStringLiteral("mnuLocateDATFiles"))->trigger();
+    Trigger(window, "mnuLocateDATFiles");
     auto* fileBar = window.findChild<QProgressBar*>(QStringLiteral("prgExtractFiles"));
     const QMetaObject::Connection batchShot =
         QObject::connect(fileBar, &QProgressBar::valueChanged, &window, [&](int value) {
             if (value == 67)
                 allSaved &= Save(window, output, "main-batch.png");
         });
-    window.findChild<QAction*>(QStringLiteral("mnuExtractEmissionsData"))->trigger();
+    Trigger(window, "mnuExtractEmissionsData");
     QObject::disconnect(batchShot);
 
     AboutBox about;
