@@ -119,7 +119,17 @@ def bench_sqlite(args, corpus, log):
     results.append(("SQLite", "sqlite3 .import (limit)",
                     *timed(["sqlite3", limit_db, ".mode csv", f".import {rows_csv} EMISSIONS"],
                            log)))
-    return results, same
+    return results, same, export_line(args, "SQLite", tarnwick_db, log)
+
+
+def export_line(args, engine, database, log):
+    """Exports the loaded EMISSIONS as CSV: its time and peak memory, which must not grow with
+    the table."""
+    seconds, peak = timed([args.batch, "export", database, "EMISSIONS", "--out",
+                           os.path.join(args.out, "export.csv")], log)
+    verdict = "met" if peak / 1024 < 64 else "NOT met"
+    return (f"{engine}: export of EMISSIONS {seconds:.2f} s, peak RSS {peak / 1024:.1f} MB "
+            f"(target < 64 MB: {verdict})")
 
 
 def psql(args, socket, database, *extra):
@@ -155,7 +165,8 @@ def bench_postgres(args, corpus, log):
                         *timed(psql(args, socket, "limit", "-c",
                                     f"\\copy emissions FROM '{rows_csv}' WITH (FORMAT csv)"),
                                log)))
-        return results, digests[0] == digests[1]
+        return results, digests[0] == digests[1], export_line(args, "PostgreSQL",
+                                                              uris["tarnwick"], log)
     finally:
         run([script, "stop", server, str(args.pg_port)], log)
 
@@ -207,13 +218,15 @@ def main():
     open(log, "w").close()
 
     corpus = ensure_corpus(args)
-    rows, same = bench_sqlite(args, corpus, log)
-    checks = [f"SQLite: both loads stored the same EMISSIONS rows: {'yes' if same else 'NO'}"]
+    rows, same, export = bench_sqlite(args, corpus, log)
+    checks = [f"SQLite: both loads stored the same EMISSIONS rows: {'yes' if same else 'NO'}",
+              export]
     if not args.no_postgres:
-        pg_rows, pg_same = bench_postgres(args, corpus, log)
+        pg_rows, pg_same, pg_export = bench_postgres(args, corpus, log)
         rows += pg_rows
         checks.append("PostgreSQL: both loads stored the same EMISSIONS rows: "
                       f"{'yes' if pg_same else 'NO'}")
+        checks.append(pg_export)
     print_table(corpus, rows)
     for line in ratio_lines(rows, "SQLite", 5.0, 0.3):
         print(line)
