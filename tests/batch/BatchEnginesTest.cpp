@@ -1,9 +1,5 @@
-#include "BatchDatFiles.h"
-#include "Extraction.h"
 #include "ScriptedBatchUi.h"
-#include "TestDatabases.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace tarnwick::test {
@@ -13,74 +9,83 @@ class BatchEnginesTest : public BothEngines {
 protected:
     void SetUp() override {
         BothEngines::SetUp();
-        if (IsSkipped())
-            return;
-        ASSERT_TRUE(Folder.isValid());
-        State.DatabasePath = FreshDatabase();
-        State.DatFolder = Folder.path() + QLatin1Char('/');
-    }
-    void TearDown() override {
-        if (State.SourcesDatabase)
-            State.SourcesDatabase->Close();
-        BothEngines::TearDown();
+        if (!IsSkipped())
+            Run.State.DatabasePath = FreshDatabase();
     }
 
-    void WriteFile(const QString& name, const QByteArrayList& lines) {
-        WriteLines(Folder.filePath(name), lines);
-    }
-
-    qint64 Rows(const QString& sql) const {
-        return QueryValue(State.DatabasePath, sql).toLongLong();
-    }
-
-    QTemporaryDir Folder;
-    RunState State;
-    FileSystemDatDirectory Directory;
+    DatRun Run;
 };
 
-TEST_P(BatchEnginesTest, QuarterlyThenHourlyOverOneFolder) {
-    WriteFile(QStringLiteral("a.DAT"), QuarterlyLines(11) + HourlyLines(11, 3));
-    WriteFile(QStringLiteral("B.dat"), QuarterlyLines(12) + HourlyLines(12, 2));
+const QString WriterSteps =
+    QStringLiteral("progress 14.2857 28.5714 42.8571 57.1429 71.4286 85.7143 100");
 
-    ScriptedBatchUi quarterlyUi;
-    EXPECT_TRUE(ExtractQuarterlyData(State, quarterlyUi, Directory).Succeeded());
-    ScriptedBatchUi hourlyUi;
-    EXPECT_TRUE(ExtractHourlyData(State, hourlyUi, Directory).Succeeded());
+TEST_P(BatchEnginesTest, QuarterlyThenHourlyOverOneFolderShowEachStepInOrder) {
+    Run.Write(QStringLiteral("a.DAT"), QuarterlyLines(11) + HourlyLines(11, 1));
+    // Every hourly type for 07:00, then hours 1 and 2: nine records, three rows.
+    Run.Write(QStringLiteral("B.dat"),
+              QuarterlyLines(12) + EachHourlyType() + HourlyLines(12, 2).mid(1));
 
-    for (const char* table : {"FACILITIES", "UNITS", "FUELS", "QUARTERS"})
-        EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)), 2) << table;
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 11")), 3);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 12")), 2);
-    EXPECT_EQ(hourlyUi.Calls.back().Text,
-              QStringLiteral("Hourly emissions data has been successufully extracted from 2 "
-                             ".DAT files"));
-    EXPECT_EQ(quarterlyUi.Calls.back().Text,
-              QStringLiteral("Header information has been successufully extracted from 2 "
-                             ".DAT files"));
-    // The hourly batch showed the header rows of the quarterly one.
-    const std::vector<UiCall> counts = hourlyUi.Of(UiCallKind::RecordCount);
-    ASSERT_FALSE(counts.empty());
-    EXPECT_EQ(counts.front().Table, CountedTable::Facilities);
-    EXPECT_EQ(counts.front().Value, 2);
+    ScriptedBatchUi quarterly;
+    EXPECT_TRUE(Run.Extract(ExtractQuarterlyData, quarterly).Succeeded());
+    // The panel shows each file once read; the counts are refreshed once, at the end.
+    EXPECT_EQ(quarterly.Calls,
+              QStringList({
+                  "progress 10 100",
+                  "extracted Processing .DAT file 1 of 2 | Extracting records from: a.DAT | 50",
+                  "progress 10 100",
+                  "extracted Processing .DAT file 2 of 2 | Extracting records from: B.dat | 100",
+                  "counts facilities 2, units 2, fuels 2, quarters 2, emissions 0",
+                  "finished",
+                  "information: Header information has been successufully extracted from 2 .DAT "
+                  "files",
+              }));
+
+    ScriptedBatchUi hourly;
+    EXPECT_TRUE(Run.Extract(ExtractHourlyData, hourly).Succeeded());
+    // Before each file the counts as they stand: they lag one file and are not refreshed after
+    // the last. Then a seventh of the record bar after each of the seven writers.
+    EXPECT_EQ(hourly.Calls,
+              QStringList({
+                  "progress 10",
+                  "counts facilities 2, units 2, fuels 2, quarters 2, emissions 0",
+                  "starting Processing .DAT file 1 of 2 | Extracting records from: a.DAT | 50",
+                  WriterSteps,
+                  "written 1",
+                  "progress 10",
+                  "counts facilities 2, units 2, fuels 2, quarters 2, emissions 1",
+                  "starting Processing .DAT file 2 of 2 | Extracting records from: B.dat | 100",
+                  WriterSteps,
+                  "written 9",
+                  "finished",
+                  "information: Hourly emissions data has been successufully extracted from 2 "
+                  ".DAT files",
+              }));
+    EXPECT_EQ(Run.Rows("EMISSIONS", FacilityIs(11)), 1);
+    EXPECT_EQ(Run.Rows("EMISSIONS", FacilityIs(12)), 3);
 }
 
-TEST_P(BatchEnginesTest, HourlyFailureKeepsTheRowsWrittenBeforeIt) {
-    WriteFile(QStringLiteral("a.DAT"), HourlyLines(21, 2));
-    WriteFile(QStringLiteral("b.DAT"),
-              {FacilityLine(FacilityId(22)),
-               NOxConcLine("1", "010315", "05", "  45.2", "  45.0", "100.0"),
-               NOxConcLine("1", "010315", "06", " 1e999", "  45.0", "100.0")});
-    WriteFile(QStringLiteral("c.DAT"), HourlyLines(23, 1));
-    ScriptedBatchUi ui;
-
-    const BatchOutcome outcome = ExtractHourlyData(State, ui, Directory);
-
-    EXPECT_TRUE(outcome.Stopped);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 21")), 2);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 22")), 1);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 23")), 0);
-    ASSERT_EQ(ui.Of(UiCallKind::Message).size(), 1u);
-    EXPECT_EQ(ui.Of(UiCallKind::Message)[0].Icon, MessageIcon::Critical);
+TEST_P(BatchEnginesTest, StopAskedBetweenFilesEndsTheBatchAfterACompleteFile) {
+    for (int id = 1; id <= 3; ++id)
+        Run.Write(QStringLiteral("f%1.DAT").arg(id), QuarterlyLines(id) + HourlyLines(id, 1));
+    const std::tuple<Extraction, const char*, int> batches[] = {
+        {ExtractQuarterlyData, "Header information", 0},
+        {ExtractHourlyData, "Hourly emissions data", 1}};
+    for (const auto& [extract, data, emissions] : batches) {
+        ScriptedBatchUi ui;
+        ui.StopAt = 1;
+        const BatchOutcome outcome = Run.Extract(extract, ui);
+        EXPECT_TRUE(outcome.Cancelled);
+        EXPECT_EQ(outcome.FilesExtracted, 1);
+        // The counts show the file done.
+        EXPECT_EQ(ui.Calls.mid(ui.Calls.size() - 3),
+                  QStringList({"counts facilities 1, units 1, fuels 1, quarters 1, emissions " +
+                                   QString::number(emissions),
+                               "finished",
+                               "information: " + QLatin1String(data) +
+                                   " has been successufully extracted from 1 .DAT files\n\nThe "
+                                   "batch was stopped as asked; the remaining 2 of 3 .DAT files "
+                                   "were not processed."}));
+    }
 }
 
 TARNWICK_INSTANTIATE_BOTH_ENGINES(BatchEnginesTest);

@@ -1,131 +1,129 @@
 #pragma once
 
+#include "BatchDatFiles.h"
 #include "BatchUi.h"
+#include "Extraction.h"
+#include "TestDatabases.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
-#include <vector>
 
+// A batch user interface that records what the batch shows, and a ".DAT" folder to run the
+// batches over.
 namespace tarnwick::test {
 
-enum class UiCallKind {
-    Message,
-    Ask,
-    FolderCaption,
-    PanelVisible,
-    ExtractingCaption,
-    FileNumberCaption,
-    FileProgress,
-    RecordProgress,
-    RecordCount,
-};
-
-// One call on the user interface, with what it was given.
-struct UiCall {
-    UiCallKind Kind = UiCallKind::Message;
-    QString Text;        // message, prompt, caption or folder
-    QString Title;       // Ask
-    QString DefaultText; // Ask
-    double Value = 0;    // progress, count, or 1/0 for the panel
-    MessageIcon Icon = MessageIcon::None;
-    CountedTable Table = CountedTable::Facilities;
-};
-
-// Records every call in order; AskText answers from a queue filled by the test.
+// Records every call in order as one line of text, "kind text"; progress values and row counts
+// that follow one another share a line: "progress 10 100", "counts facilities 2, units 2, ...".
+// AskText answers from Answers. OnRecordProgress lets a test break something at a chosen moment,
+// StopAt asks the batch to stop.
 class ScriptedBatchUi : public BatchUi {
 public:
     void ShowMessage(const QString& text, MessageIcon icon) override {
-        UiCall& call = Add(UiCallKind::Message);
-        call.Text = text;
-        call.Icon = icon;
+        static const char* const icons[] = {"plain:", "information:", "warning:", "critical:"};
+        Add(icons[int(icon)], text);
+        Shown << text;
     }
     std::optional<QString> AskText(const QString& prompt, const QString& title,
                                    const QString& defaultAnswer) override {
-        UiCall& call = Add(UiCallKind::Ask);
-        call.Text = prompt;
-        call.Title = title;
-        call.DefaultText = defaultAnswer;
+        Add("ask", QStringList{prompt, title, defaultAnswer}.join(" | "));
         if (Answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << prompt.toStdString();
             return std::nullopt;
         }
-        // Moved out whole: GCC 12 warns falsely about a copied optional<QString>.
-        const bool cancelled = !Answers.front().has_value();
-        QString answer = cancelled ? QString() : *Answers.front();
+        const std::optional<QString> answer = std::move(Answers.front());
         Answers.pop_front();
-        if (cancelled)
-            return std::nullopt;
         return answer;
     }
-    // The events, recorded as the window shows them, control by control.
-    void FolderChanged(const QString& folder) override {
-        Add(UiCallKind::FolderCaption).Text = folder;
+    void FolderChanged(const QString& folder) override { Add("folder", folder); }
+    void FileStarting(const FileStep& step) override { Add("starting", Text(step)); }
+    void FileExtracted(const FileStep& step) override { Add("extracted", Text(step)); }
+    void RecordsWritten(qint64 records) override { Add("written", QString::number(records)); }
+    void BatchFinished(const BatchOutcome&) override { Calls << QStringLiteral("finished"); }
+    void SetRecordProgress(float value) override {
+        Add("progress", QString::number(value), " ");
+        // Both readers report 100 once a file's rows are committed.
+        FilesWritten += value == 100 ? 1 : 0;
+        if (OnRecordProgress)
+            OnRecordProgress(value);
     }
-    void FileStarting(const FileStep& step) override {
-        Add(UiCallKind::PanelVisible).Value = 1;
-        Add(UiCallKind::FileNumberCaption).Text = step.FileNumberCaption;
-        Add(UiCallKind::ExtractingCaption).Text = step.ExtractingCaption;
-        Add(UiCallKind::FileProgress).Value = step.BatchProgress;
-    }
-    void FileExtracted(const FileStep& step) override {
-        Add(UiCallKind::PanelVisible).Value = 1;
-        Add(UiCallKind::ExtractingCaption).Text = step.ExtractingCaption;
-        Add(UiCallKind::FileNumberCaption).Text = step.FileNumberCaption;
-        Add(UiCallKind::FileProgress).Value = step.BatchProgress;
-    }
-    void BatchFinished(const BatchOutcome&) override { Add(UiCallKind::PanelVisible).Value = 0; }
-    void SetRecordProgress(float value) override { Add(UiCallKind::RecordProgress).Value = value; }
     void RecordCounted(CountedTable table, qint64 count) override {
-        UiCall& call = Add(UiCallKind::RecordCount);
-        call.Table = table;
-        call.Value = double(count);
-    }
-    bool StopRequested() override {
-        return StopAfterFiles >= 0 &&
-               int(Of(UiCallKind::FileNumberCaption).size()) >= StopAfterFiles;
+        static const char* const tables[] = {"facilities", "units", "fuels", "quarters",
+                                             "emissions"};
+        Add("counts", QString::fromLatin1(tables[int(table)]) + u' ' + QString::number(count),
+            ", ");
     }
 
-    std::vector<UiCall> Of(UiCallKind kind) const {
-        std::vector<UiCall> found;
-        for (const UiCall& call : Calls) {
-            if (call.Kind == kind)
-                found.push_back(call);
-        }
-        return found;
-    }
-    QStringList TextsOf(UiCallKind kind) const {
-        QStringList texts;
-        for (const UiCall& call : Of(kind))
-            texts << call.Text;
-        return texts;
-    }
-    std::vector<double> ValuesOf(UiCallKind kind) const {
-        std::vector<double> values;
-        for (const UiCall& call : Of(kind))
-            values.push_back(call.Value);
-        return values;
-    }
-    // Index of the first call from `from` on that matches, or -1.
-    int IndexOf(const std::function<bool(const UiCall&)>& matches, int from = 0) const {
-        for (int i = from; i < int(Calls.size()); ++i) {
-            if (matches(Calls[std::size_t(i)]))
-                return i;
-        }
-        return -1;
-    }
+    // Asked between files: the batch is to stop when asked for the StopAt-th time.
+    bool StopRequested() override { return ++StopAsked == StopAt; }
 
-    std::vector<UiCall> Calls;
+    // The texts of the message boxes, one per line.
+    QString Messages() const { return Shown.join(u'\n'); }
+
+    QStringList Calls;
+    QStringList Shown;
     std::deque<std::optional<QString>> Answers;
-    int StopAfterFiles = -1; // asks to stop once this many files were shown
+    int FilesWritten = 0;
+    int StopAsked = 0;
+    int StopAt = 0; // 0: never
+    std::function<void(float value)> OnRecordProgress;
 
 private:
-    UiCall& Add(UiCallKind kind) {
-        Calls.emplace_back();
-        Calls.back().Kind = kind;
-        return Calls.back();
+    static QString Text(const FileStep& step) {
+        return QStringList{step.FileNumberCaption, step.ExtractingCaption,
+                           QString::number(step.BatchProgress)}
+            .join(" | ");
+    }
+    void Add(const char* kind, const QString& text, const char* joiner = nullptr) {
+        const QString start = QString::fromLatin1(kind) + u' ';
+        if (joiner && !Calls.isEmpty() && Calls.last().startsWith(start))
+            Calls.last() += QString::fromLatin1(joiner) + text;
+        else
+            Calls << start + text;
     }
 };
+
+using Extraction = BatchOutcome (*)(RunState&, BatchUi&, DatDirectory&);
+
+// A ".DAT" folder and one program run over it, as the window or the runner keeps them. The
+// test sets State.DatabasePath.
+struct DatRun {
+    DatRun() { State.DatFolder = Folder.path() + u'/'; }
+    ~DatRun() {
+        if (State.SourcesDatabase)
+            State.SourcesDatabase->Close();
+    }
+
+    QString Path(const QString& name) const { return Folder.filePath(name); }
+    void Write(const QString& name, const QByteArrayList& lines) const {
+        WriteLines(Path(name), lines);
+    }
+    qint64 Rows(const char* table, const QString& where = QStringLiteral("1 = 1")) const {
+        return QueryValue(State.DatabasePath,
+                          QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(table, where))
+            .toLongLong();
+    }
+
+    BatchOutcome Extract(Extraction extract, ScriptedBatchUi& ui) {
+        return extract(State, ui, Listing);
+    }
+    // Both batches over the folder as it now is, each expected to complete.
+    void ExpectBothComplete() {
+        for (const Extraction extract : {ExtractQuarterlyData, ExtractHourlyData}) {
+            ScriptedBatchUi ui;
+            EXPECT_TRUE(Extract(extract, ui).Succeeded()) << ui.Messages().toStdString();
+        }
+    }
+
+    QTemporaryDir Folder;
+    RunState State;
+    FileSystemDatDirectory Listing;
+};
+
+inline QString FacilityIs(int id) {
+    return QStringLiteral("FACILITY_ID = %1").arg(id);
+}
 
 } // namespace tarnwick::test

@@ -1,6 +1,7 @@
-// The bulk path against the statement path: the same files, or the same statements, written
-// both ways into two fresh databases must leave the same rows, fail at the same line with the
-// same message, and keep the same rows when they fail.
+// The EMISSIONS rows that hourly files leave in a real database, read back past the database
+// layer. The bulk path against the statement path: the same files written both ways into two
+// fresh databases must leave the same rows, fail at the same line with the same message, and keep
+// the same rows when they fail.
 
 #include "DatTestFiles.h"
 #include "DatabaseLocation.h"
@@ -9,6 +10,7 @@
 #include "TestDatabases.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -22,6 +24,7 @@ using Rows = QList<QVariantList>;
 
 // What one way of writing left behind.
 struct Outcome {
+    QString Path;
     Rows Emissions;
     QStringList Failures; // "line: message" of each file that failed
 };
@@ -40,23 +43,15 @@ QByteArray RandomHourlyLine(std::mt19937& random) {
     const auto value = [&] {
         return Pick(random, {"  12.5", "100.0", "", "    ", "ab", "-0.5", "7"});
     };
-    switch (std::uniform_int_distribution<int>(0, 6)(random)) {
-    case 0:
-        return SO2ConcLine(unit, date, hour, value(), value(), value());
-    case 1:
-        return NOxConcLine(unit, date, hour, value(), value(), value());
-    case 2:
-        return CO2ConcLine(unit, date, hour, value(), value());
-    case 3:
-        return FlowLine(unit, date, hour, value(), value(), value());
-    case 4:
-        return SO2MassLine(unit, date, hour, value(), value(), value());
-    case 5:
-        return NOxRateLine(unit, date, hour, value(), value(), value(),
-                           Pick(random, {"03", "", "x"}));
-    default:
-        return CO2MassLine(unit, date, hour, value(), value());
-    }
+    const QByteArray lines[] = {
+        SO2ConcLine(unit, date, hour, value(), value(), value()),
+        NOxConcLine(unit, date, hour, value(), value(), value()),
+        CO2ConcLine(unit, date, hour, value(), value()),
+        FlowLine(unit, date, hour, value(), value(), value()),
+        SO2MassLine(unit, date, hour, value(), value(), value()),
+        NOxRateLine(unit, date, hour, value(), value(), value(), Pick(random, {"03", "", "x"})),
+        CO2MassLine(unit, date, hour, value(), value())};
+    return lines[std::uniform_int_distribution<int>(0, 6)(random)];
 }
 
 // Files whose "100" line stands anywhere, also last; two facilities share the keys.
@@ -75,6 +70,33 @@ std::vector<std::vector<QByteArray>> RandomCorpus(unsigned seed, int files, int 
     return corpus;
 }
 
+const QByteArray Facility = FacilityLine("003456");
+const char* const SevenTypesRow = "0|1|2001-03-15|7|100|12.5|12.6|45.2|45.3|99.5|11.2|98|100|"
+                                  "1234567|1234600|101.5|101.6|203.1|97|0.45|0.452|3|12.34|24.68";
+
+const struct {
+    std::vector<std::vector<QByteArray>> Files; // read one after the other
+    const char* Columns;
+    QStringList Rows;
+} KnownFiles[] = {
+    // All seven types of an hour meet in one row.
+    {{AllSevenHourlyTypes("07")}, "*", {SevenTypesRow}},
+    // Repeated records of an hour keep the first "200" and the last "201".
+    {{{Facility, SO2ConcLine("1", "010315", "07", "  10.0", "  10.1", "100.0"),
+       NOxConcLine("1", "010315", "07", "  40.0", "  40.1", "100.0"),
+       SO2ConcLine("1", "010315", "07", "  20.0", "  20.1", " 50.0"),
+       NOxConcLine("1", "010315", "07", "  50.0", "  50.1", " 60.0")}},
+     "SO2_AVG_PPM_PER_HOUR, SO2_AVG_PPM_PER_HOUR_ADJ, SO2_PCT_MONITOR_DATA_AVAIL, "
+     "NOX_AVG_PPM_PER_HOUR, NOX_AVG_PPM_PER_HOUR_ADJ, NOX_PCT_MONITOR_DATA_AVAIL",
+     {"10|10.1|100|50|50.1|60"}},
+    // The last facility line counts for its file and carries to the next.
+    {{{SO2ConcLine("1", "010315", "07", "1", "1", "1"), CO2MassLine("1", "010315", "07", "1", "1"),
+       FacilityLine("001111"), Facility},
+      {SO2MassLine("2", "010316", "01", "5", "5", "5")}},
+     "FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR",
+     {"3456|1|2001-03-15|7", "3456|2|2001-03-16|1"}},
+};
+
 class BulkWrites : public BothEngines {
 protected:
     // Writes the corpus `runs` times, file by file, in one way into a fresh database;
@@ -85,7 +107,7 @@ protected:
         const QString path = FreshDatabase();
         if (prepare)
             prepare(path);
-        Outcome outcome;
+        Outcome outcome{path, {}, {}};
         {
             std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
             ReaderState state;
@@ -97,6 +119,12 @@ protected:
                     try {
                         ExtractHourlyFile(file, state, *database, progress ? *progress : quiet,
                                           mode);
+                        // The record lists hold the records of this file only.
+                        EXPECT_EQ(state.Lists.SO2MassRecords.size(),
+                                  std::size_t(std::count_if(corpus[i].begin(), corpus[i].end(),
+                                                            [](const QByteArray& line) {
+                                                                return line.startsWith("310");
+                                                            })));
                     } catch (const Error& error) {
                         // Each way has a database of its own, named in the message.
                         QString message = error.Message;
@@ -113,17 +141,31 @@ protected:
         return outcome;
     }
 
-    void ExpectSameBothWays(const std::vector<std::vector<QByteArray>>& corpus, int runs,
-                            const std::function<void(const QString&)>& prepare = {}) {
+    // The outcome of the statement path, after checking the bulk path's is the same.
+    Outcome ExpectSameBothWays(const std::vector<std::vector<QByteArray>>& corpus, int runs,
+                               const std::function<void(const QString&)>& prepare = {}) {
         const Outcome statements = Write(GroupMode::Statements, corpus, runs, prepare);
         const Outcome bulk = Write(GroupMode::Bulk, corpus, runs, prepare);
         EXPECT_FALSE(statements.Emissions.isEmpty());
         EXPECT_EQ(bulk.Emissions, statements.Emissions);
         EXPECT_EQ(bulk.Failures, statements.Failures);
+        return statements;
     }
 
     QTemporaryDir Folder;
 };
+
+TEST_P(BulkWrites, KnownFilesLeaveTheRowsOfTheirRecords) {
+    for (const auto& test : KnownFiles) {
+        SCOPED_TRACE(&test - KnownFiles);
+        const Outcome outcome = ExpectSameBothWays(test.Files, 1);
+        EXPECT_EQ(RowTexts(QueryRows(outcome.Path, QStringLiteral("SELECT %1 FROM EMISSIONS ORDER "
+                                                                  "BY FACILITY_ID, UNIT_ID, "
+                                                                  "DATA_HOUR")
+                                                       .arg(test.Columns))),
+                  test.Rows);
+    }
+}
 
 TEST_P(BulkWrites, RandomFilesWrittenTwiceGiveTheRowsOfTheStatements) {
     for (const unsigned seed : {1u, 2u, 3u}) {
@@ -144,7 +186,7 @@ TEST_P(BulkWrites, ARowTheEngineRefusesStopsAtTheSameLineKeepingTheSameRows) {
          SO2MassLine("1", "010315", "02", "  20.0", "", ""),
          SO2MassLine("1", "010315", "03", " 900.0", "", ""),
          SO2MassLine("1", "010315", "04", "  30.0", "", "")}};
-    ExpectSameBothWays(corpus, 1, [this](const QString& path) {
+    const Outcome outcome = ExpectSameBothWays(corpus, 1, [this](const QString& path) {
         if (GetParam() == DatabaseEngine::PostgreSQL) {
             RunSql(path, "ALTER TABLE EMISSIONS ADD CHECK (SO2_MASS_LB_HOUR < 500)");
             return;
@@ -155,6 +197,10 @@ TEST_P(BulkWrites, ARowTheEngineRefusesStopsAtTheSameLineKeepingTheSameRows) {
                                         "'too much SO2'); END")
                              .arg(QLatin1String(event)));
     });
+    ASSERT_EQ(outcome.Failures.size(), 1);
+    EXPECT_TRUE(outcome.Failures[0].startsWith("4: ")) << outcome.Failures[0].toStdString();
+    EXPECT_EQ(RowTexts(QueryRows(outcome.Path, "SELECT DATA_HOUR FROM EMISSIONS ORDER BY 1")),
+              QStringList({"1", "2"}));
 }
 
 // More keys than one chunk holds, each given by an INSERT and set by an UPDATE.

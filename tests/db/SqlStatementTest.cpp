@@ -1,145 +1,86 @@
 #include "SqlStatement.h"
+#include "DatTestFiles.h"
+#include "StatementShape.h"
 #include "TestDatabases.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace tarnwick {
 namespace {
 
-const QString EmissionsInsert = QStringLiteral(
-    "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, NOX_AVG_PPM_PER_HOUR, "
-    "NOX_AVG_PPM_PER_HOUR_ADJ, NOX_PCT_MONITOR_DATA_AVAIL) VALUES (3456, '1     ', '03/15/01', "
-    "'07    ', '45.2  ', '45.2  ', '100.0')");
+using namespace Qt::StringLiterals;
 
-const QString EmissionsUpdate = QStringLiteral(
-    "UPDATE EMISSIONS SET NOX_PCT_DATA_AVAILABLE = '100.0', NOX_AVG_LB_PER_MMBTU = ' 0.450', "
-    "NOX_AVG_LB_PER_MMBTU_ADJ = ' 0.452',NOX_OPERATING_LOAD_RANGE = '03'WHERE "
-    "(((FACILITY_ID)=3456) AND ((UNIT_ID)='5A    ') AND ((DATA_DATE)=#03/15/01#) AND "
-    "((DATA_HOUR)=07    ))");
+// A parse as one line: the kind and the table (a count's alias before it), then column=literal
+// with texts quoted as their value, numbers as written and dates as #yyyy-MM-dd#.
+QString Shown(const SqlStatement& statement) {
+    QString shown = statement.Kind == StatementKind::Insert   ? u"INSERT "_s
+                    : statement.Kind == StatementKind::Update ? u"UPDATE "_s
+                                                              : u"COUNT AS "_s;
+    if (!statement.CountAlias.isEmpty())
+        shown += statement.CountAlias.toString() + u' ';
+    shown += statement.Table.toString();
+    const auto add = [&](const std::vector<ColumnLiteral>& literals) {
+        for (const ColumnLiteral& c : literals) {
+            const SqlLiteral& v = c.Value;
+            shown += u' ' + c.Column.toString() + u'=' +
+                     (v.Kind == LiteralKind::Text   ? u'\'' + v.TextValue() + u'\''
+                      : v.Kind == LiteralKind::Date ? u'#' + v.Date.toString(Qt::ISODate) + u'#'
+                                                    : v.Text.toString());
+        }
+    };
+    add(statement.Values);
+    if (!statement.Conditions.empty())
+        shown += u" WHERE"_s;
+    add(statement.Conditions);
+    return shown;
+}
 
 QString ParseError(const QString& text) {
     return ErrorMessageOf([&] { ParseStatement(text); });
 }
 
-TEST(ParseStatement, InsertKeepsColumnsAndLiteralsInOrder) {
-    const SqlStatement statement = ParseStatement(EmissionsInsert);
-    EXPECT_EQ(statement.Kind, StatementKind::Insert);
-    EXPECT_EQ(statement.Table, u"EMISSIONS");
-    ASSERT_EQ(statement.Values.size(), 7u);
-    EXPECT_EQ(statement.Values[0].Column, u"FACILITY_ID");
-    EXPECT_EQ(statement.Values[0].Value.Kind, LiteralKind::Number);
-    EXPECT_EQ(statement.Values[0].Value.Text, u"3456");
-    EXPECT_EQ(statement.Values[1].Value.Kind, LiteralKind::Text);
-    EXPECT_EQ(statement.Values[1].Value.Text, u"1     ");
-    EXPECT_EQ(statement.Values[3].Column, u"DATA_HOUR");
-    EXPECT_EQ(statement.Values[3].Value.Text, u"07    ");
-    EXPECT_EQ(statement.Values[6].Column, u"NOX_PCT_MONITOR_DATA_AVAIL");
-    EXPECT_EQ(statement.Values[6].Value.Text, u"100.0");
-    EXPECT_TRUE(statement.Conditions.empty());
-}
-
-TEST(ParseStatement, UpdateWithoutBlanksBeforeWhereOrAfterComma) {
-    const SqlStatement statement = ParseStatement(EmissionsUpdate);
-    EXPECT_EQ(statement.Kind, StatementKind::Update);
-    ASSERT_EQ(statement.Values.size(), 4u);
-    EXPECT_EQ(statement.Values[2].Value.Text, u" 0.452");
-    EXPECT_EQ(statement.Values[3].Column, u"NOX_OPERATING_LOAD_RANGE");
-    EXPECT_EQ(statement.Values[3].Value.Text, u"03");
-    ASSERT_EQ(statement.Conditions.size(), 4u);
-    EXPECT_EQ(statement.Conditions[0].Column, u"FACILITY_ID");
-    EXPECT_EQ(statement.Conditions[0].Value.Kind, LiteralKind::Number);
-    EXPECT_EQ(statement.Conditions[1].Value.Text, u"5A    ");
-    EXPECT_EQ(statement.Conditions[2].Value.Kind, LiteralKind::Date);
-    EXPECT_EQ(statement.Conditions[2].Value.Date, QDate(2001, 3, 15));
-    EXPECT_EQ(statement.Conditions[3].Column, u"DATA_HOUR");
-    EXPECT_EQ(statement.Conditions[3].Value.Kind, LiteralKind::Number);
-    EXPECT_EQ(statement.Conditions[3].Value.Text, u"07");
-}
-
-TEST(ParseStatement, WhereParenthesesMayWrapAnything) {
-    const SqlStatement statement = ParseStatement(
-        u"update T set A = 1 where ((B = (2))) and (((3)) = C) AND D='x' and ((E)=#1/2/03#)");
-    ASSERT_EQ(statement.Conditions.size(), 4u);
-    EXPECT_EQ(statement.Conditions[0].Column, u"B");
-    EXPECT_EQ(statement.Conditions[0].Value.Text, u"2");
-    EXPECT_EQ(statement.Conditions[1].Column, u"C");
-    EXPECT_EQ(statement.Conditions[1].Value.Text, u"3");
-    EXPECT_EQ(statement.Conditions[2].Value.Text, u"x");
-    EXPECT_EQ(statement.Conditions[3].Value.Date, QDate(2003, 1, 2));
-}
-
-TEST(ParseStatement, CountQueriesOfTheProgram) {
-    struct Case {
-        const char16_t* Query;
-        const char16_t* Alias;
-        const char16_t* Table;
+TEST(ParseStatement, ColumnsAndLiteralsOfEveryForm) {
+    const struct {
+        const char16_t* Statement;
+        const char16_t* Parse;
+    } cases[] = {
+        {u"INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_HOUR) VALUES (3456, '1     ', '07  ')",
+         u"INSERT EMISSIONS FACILITY_ID=3456 UNIT_ID='1     ' DATA_HOUR='07  '"},
+        // No blank after the last comma nor before WHERE, a blank-padded number in WHERE.
+        {u"UPDATE EMISSIONS SET NOX_AVG_LB_PER_MMBTU_ADJ = ' 0.452',NOX_OPERATING_LOAD_RANGE = "
+         u"'03'WHERE (((FACILITY_ID)=3456) AND ((UNIT_ID)='5A    ') AND "
+         u"((DATA_DATE)=#03/15/01#) AND ((DATA_HOUR)=07    ))",
+         u"UPDATE EMISSIONS NOX_AVG_LB_PER_MMBTU_ADJ=' 0.452' NOX_OPERATING_LOAD_RANGE='03' "
+         u"WHERE FACILITY_ID=3456 UNIT_ID='5A    ' DATA_DATE=#2001-03-15# DATA_HOUR=07"},
+        {u"update T set A = 1 where ((B = (2))) and (((3)) = C) AND D='x' and ((E)=#1/2/03#)",
+         u"UPDATE T A=1 WHERE B=2 C=3 D='x' E=#2003-01-02#"},
+        {u"INSERT INTO t (a, b, c, d, e, f, g) VALUES ('O''BRIEN', '', -1.5e3, +2, .5, "
+         u"# 3/ 5/1999 #, (('x')))",
+         u"INSERT t a='O'BRIEN' b='' c=-1.5e3 d=+2 e=.5 f=#1999-03-05# g='x'"},
+        {u"INSERT INTO t (a, b) VALUES ('''a''''b''', 'it''s')", u"INSERT t a=''a''b'' b='it's'"},
+        {u"Select Count(*) as NbrFacilities From Facilities", u"COUNT AS NbrFacilities Facilities"},
+        {u"Select Count (*) as nbrEmissions from Emissions", u"COUNT AS nbrEmissions Emissions"},
+        {u"SELECT COUNT ( * ) AS n FROM t;", u"COUNT AS n t"},
     };
-    const Case cases[] = {
-        {u"Select Count(*) as NbrFacilities From Facilities", u"NbrFacilities", u"Facilities"},
-        {u"Select Count(*) as NbrUnits From Units", u"NbrUnits", u"Units"},
-        {u"Select Count(*) as NbrFuels from Fuels", u"NbrFuels", u"Fuels"},
-        {u"Select Count(*) as nbrQuarters from Quarters", u"nbrQuarters", u"Quarters"},
-        {u"Select Count (*) as nbrEmissions from Emissions", u"nbrEmissions", u"Emissions"},
-        {u"SELECT COUNT ( * ) AS n FROM t;", u"n", u"t"},
-    };
-    for (const Case& c : cases) {
-        const SqlStatement statement = ParseStatement(QStringView(c.Query));
-        EXPECT_EQ(statement.Kind, StatementKind::Count)
-            << QStringView(c.Query).toString().toStdString();
-        EXPECT_EQ(statement.CountAlias, QStringView(c.Alias));
-        EXPECT_EQ(statement.Table, QStringView(c.Table));
-    }
-}
-
-TEST(ParseStatement, LiteralForms) {
-    const SqlStatement statement = ParseStatement(
-        u"INSERT INTO t (a, b, c, d, e, f, g) VALUES ('O''BRIEN', '', -1.5e3, +2, .5, "
-        u"# 3/ 5/1999 #, (('x')))");
-    ASSERT_EQ(statement.Values.size(), 7u);
-    EXPECT_TRUE(statement.Values[0].Value.HasDoubledQuotes);
-    EXPECT_EQ(statement.Values[0].Value.TextValue(), u"O'BRIEN");
-    EXPECT_EQ(statement.Values[1].Value.Kind, LiteralKind::Text);
-    EXPECT_TRUE(statement.Values[1].Value.TextValue().isEmpty());
-    EXPECT_EQ(statement.Values[2].Value.Text, u"-1.5e3");
-    EXPECT_EQ(statement.Values[3].Value.Text, u"+2");
-    EXPECT_EQ(statement.Values[4].Value.Kind, LiteralKind::Number);
-    EXPECT_EQ(statement.Values[5].Value.Date, QDate(1999, 3, 5));
-    EXPECT_EQ(statement.Values[6].Value.Text, u"x");
-}
-
-TEST(ParseStatement, DoubledQuotesNextToEachOtherAndAtTheEnds) {
-    const SqlStatement statement =
-        ParseStatement(u"INSERT INTO t (a, b) VALUES ('''a''''b''', 'it''s')");
-    EXPECT_EQ(statement.Values[0].Value.TextValue(), u"'a''b'");
-    EXPECT_EQ(statement.Values[1].Value.TextValue(), u"it's");
+    for (const auto& c : cases)
+        EXPECT_EQ(Shown(ParseStatement(c.Statement)), QStringView(c.Parse));
 }
 
 TEST(ParseStatement, ReusedStatementIsCleared) {
     SqlStatement statement;
-    ParseStatement(EmissionsUpdate, statement);
+    ParseStatement(u"UPDATE t SET a = 1 WHERE b = 2", statement);
     ParseStatement(u"Select Count(*) as n From t", statement);
-    EXPECT_TRUE(statement.Values.empty());
-    EXPECT_TRUE(statement.Conditions.empty());
+    EXPECT_EQ(Shown(statement), u"COUNT AS n t");
     ParseStatement(u"insert into t (a) values (1)", statement);
-    EXPECT_EQ(statement.Values.size(), 1u);
-    EXPECT_TRUE(statement.CountAlias.isEmpty());
-}
-
-TEST(ParseStatement, BlankWhereAValueBelongsIsAnError) {
-    const QString text = QStringLiteral(
-        "UPDATE EMISSIONS SET NOX_AVG_PPM_PER_HOUR = '45.2  ' WHERE (((FACILITY_ID)=3456) AND "
-        "((DATA_HOUR)=    ))");
-    const QString message = ParseError(text);
-    EXPECT_TRUE(message.contains(u"expected a column or a value")) << message.toStdString();
-    EXPECT_TRUE(message.contains(u"UPDATE EMISSIONS SET")) << message.toStdString();
+    EXPECT_EQ(Shown(statement), u"INSERT t a=1");
 }
 
 TEST(ParseStatement, FaultsAreNamed) {
-    struct Case {
+    const struct {
         const char16_t* Statement;
         const char16_t* Fault;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"", u"not an INSERT, UPDATE or SELECT"},
         {u"DELETE FROM EMISSIONS", u"not an INSERT, UPDATE or SELECT"},
         {u"INSERT INTO t (a, b) VALUES (1)", u"2 columns but 1 values"},
@@ -155,6 +96,7 @@ TEST(ParseStatement, FaultsAreNamed) {
         {u"INSERT t (a) VALUES (1)", u"expected INTO"},
         {u"UPDATE t SET a = 1", u"expected WHERE"},
         {u"UPDATE t SET a = 1 WHERE", u"expected a column or a value but found the end"},
+        {u"UPDATE t SET a = 1 WHERE ((b)=    ))", u"expected a column or a value"},
         {u"UPDATE t SET a = 1 WHERE ((b)=1", u"expected ')'"},
         {u"UPDATE t SET a = 1 WHERE (b)=1)", u"after the end of the statement"},
         {u"UPDATE t SET a = 1 WHERE b = c", u"expected a value to compare b with"},
@@ -167,25 +109,47 @@ TEST(ParseStatement, FaultsAreNamed) {
         {u"SELECT Count(*) FROM t", u"expected AS"},
         {u"SELECT * FROM t", u"expected COUNT"},
     };
-    for (const Case& c : cases) {
-        const QString statement = QStringView(c.Statement).toString();
-        const QString message = ParseError(statement);
+    for (const auto& c : cases) {
+        const QString message = ParseError(QString::fromUtf16(c.Statement));
         EXPECT_TRUE(message.contains(QStringView(c.Fault)))
-            << statement.toStdString() << " -> " << message.toStdString();
+            << QStringView(c.Statement) << " -> " << message;
     }
+    const QString deep = ParseError(u"UPDATE t SET a = 1 WHERE "_s + QString(100000, u'('));
+    EXPECT_TRUE(deep.contains(u"too many nested parentheses")) << deep;
+    // The message quotes only the start of a long statement.
+    const QString longer = ParseError(u"INSERT INTO t (a) VALUES (1, "_s + QString(1000, u'2'));
+    EXPECT_TRUE(longer.contains(u"INSERT INTO t (a) VALUES (1, 222")) << longer;
+    EXPECT_TRUE(longer.contains(u"...")) << longer;
+    EXPECT_LT(longer.size(), 400);
 }
 
-TEST(ParseStatement, DeepNestingFailsInsteadOfExhaustingTheStack) {
-    const QString text = QStringLiteral("UPDATE t SET a = 1 WHERE ") + QString(100000, u'(');
-    EXPECT_TRUE(ParseError(text).contains(u"too many nested parentheses"));
-}
+// Names of one length with the same first and last letters share the quick hash, so only
+// the full comparison tells such shapes apart.
+TEST(StatementShape, OnlyTheValuesMayDiffer) {
+    const QString ppm = u"UPDATE E SET NOX_AVG_PPM_PER_HOUR_ADJ = '1' WHERE ((DATA_HOUR)=7)"_s;
+    const QString rate = u"UPDATE E SET NOX_AVG_LB_PER_MMBTU_ADJ = '1' WHERE ((DATA_HOUR)=7)"_s;
+    const StatementShape lookAlike(ParseStatement(ppm));
+    EXPECT_EQ(StatementShape::QuickHash(ParseStatement(rate)), lookAlike.Hash());
+    EXPECT_TRUE(lookAlike.Matches(ParseStatement(ppm)));
+    EXPECT_FALSE(lookAlike.Matches(ParseStatement(rate)));
 
-TEST(ParseStatement, MessageQuotesOnlyTheStartOfALongStatement) {
-    const QString text = QStringLiteral("INSERT INTO t (a) VALUES (1, ") + QString(1000, u'2');
-    const QString message = ParseError(text);
-    EXPECT_TRUE(message.contains(u"INSERT INTO t (a) VALUES (1, 222"));
-    EXPECT_TRUE(message.contains(u"..."));
-    EXPECT_LT(message.size(), 400);
+    std::unique_ptr<StatementShape> shape;
+    {
+        // The shape keeps its own copy of the names: the text it was made from may be gone.
+        const QString text = u"UPDATE t SET a = '1', b = 2 WHERE ((k)=1) AND ((j)='x')"_s;
+        shape = std::make_unique<StatementShape>(ParseStatement(text));
+    }
+    EXPECT_TRUE(shape->Matches(ParseStatement(u"UPDATE t SET a = 'o', b = #1/2/03# WHERE k = 9 "
+                                              u"AND j = 'y'")));
+    for (const char16_t* other : {
+             u"UPDATE u SET a = '1', b = 2 WHERE k = 1 AND j = 'x'",    // table
+             u"UPDATE T SET a = '1', b = 2 WHERE k = 1 AND j = 'x'",    // spelling of the table
+             u"UPDATE t SET b = '1', a = 2 WHERE k = 1 AND j = 'x'",    // column order
+             u"UPDATE t SET a = '1' WHERE b = 2 AND k = 1 AND j = 'x'", // SET against WHERE
+             u"UPDATE t SET a = '1', b = 2 WHERE k = 1",                // fewer conditions
+             u"INSERT INTO t (a, b, k, j) VALUES ('1', 2, 1, 'x')",     // kind
+         })
+        EXPECT_FALSE(shape->Matches(ParseStatement(other))) << QStringView(other);
 }
 
 } // namespace

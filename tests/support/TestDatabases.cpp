@@ -1,14 +1,13 @@
 #include "TestDatabases.h"
 
-#include <QUrl>
-
 #include "DatabaseConnection.h"
-#include "DatabaseLocation.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <atomic>
 #include <memory>
 #include <stdexcept>
@@ -18,39 +17,17 @@ namespace tarnwick {
 
 namespace {
 
-std::runtime_error Failure(const QString& message) {
-    return std::runtime_error(message.toStdString());
+[[noreturn]] void Fail(const QString& message) {
+    throw std::runtime_error(message.toStdString());
 }
 
-QString TestServerUri() {
-    return qEnvironmentVariable("TARNWICK_TEST_PG_URI");
-}
-
-DatabaseLocation ServerLocation(const PostgresSettings& settings) {
-    DatabaseLocation location;
-    location.Engine = DatabaseEngine::PostgreSQL;
-    location.Path = UriOf(settings);
-    location.Postgres = settings;
-    return location;
-}
-
-void RunOnServer(const PostgresSettings& server, const QString& sql) {
+QString WithSourcesTables(const QString& database) {
     try {
-        DatabaseConnection connection(ServerLocation(server));
-        if (const QSqlError error = connection.Run(sql); error.isValid())
-            throw Failure(
-                QStringLiteral("%1 failed on the test server: %2").arg(sql, EngineText(error)));
+        SourcesDatabase::Create(database);
     } catch (const Error& error) {
-        throw Failure(QStringLiteral("The PostgreSQL test server is not reachable: ") +
-                      error.Message);
+        Fail(error.Message);
     }
-}
-
-QString UniqueDatabaseName() {
-    static std::atomic<int> counter{0};
-    return QStringLiteral("tarnwick_test_%1_%2")
-        .arg(QCoreApplication::applicationPid())
-        .arg(++counter);
+    return database;
 }
 
 } // namespace
@@ -77,58 +54,43 @@ QString UriOf(const PostgresSettings& settings) {
 }
 
 PostgresSettings PostgresTestServer() {
-    const QString uri = TestServerUri();
+    const QString uri = qEnvironmentVariable("TARNWICK_TEST_PG_URI");
     if (uri.isEmpty())
-        throw Failure(QStringLiteral("TARNWICK_TEST_PG_URI is not set: add POSTGRES to this "
-                                     "test's tarnwick_add_test"));
+        Fail(QStringLiteral("TARNWICK_TEST_PG_URI is not set: add POSTGRES to this test's "
+                            "tarnwick_add_test"));
     return ParsePostgresUri(uri);
 }
 
 QString ScratchSqliteDatabase() {
     // Kept to the end of the run; their destructors remove the folders at exit.
     static std::vector<std::unique_ptr<QTemporaryDir>> folders;
-    auto folder = std::make_unique<QTemporaryDir>();
-    if (!folder->isValid())
-        throw Failure(QStringLiteral("Cannot make a temporary folder: ") + folder->errorString());
-    const QString path = folder->filePath(QStringLiteral("Sources.db"));
-    folders.push_back(std::move(folder));
-    try {
-        SourcesDatabase::Create(path);
-    } catch (const Error& error) {
-        throw Failure(error.Message);
-    }
-    return path;
+    folders.push_back(std::make_unique<QTemporaryDir>());
+    if (!folders.back()->isValid())
+        Fail(QStringLiteral("Cannot make a temporary folder: ") + folders.back()->errorString());
+    return WithSourcesTables(folders.back()->filePath(QStringLiteral("Sources.db")));
 }
 
 QString ScratchPostgresDatabase() {
+    static std::atomic<int> counter{0};
     PostgresSettings settings = PostgresTestServer();
-    const QString name = UniqueDatabaseName();
+    const QString name = QStringLiteral("tarnwick_test_%1_%2")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(++counter);
     // FILE_COPY copies the small template far faster than the default WAL_LOG strategy.
-    RunOnServer(settings, QStringLiteral("CREATE DATABASE %1 STRATEGY FILE_COPY").arg(name));
+    RunSql(UriOf(settings), QStringLiteral("CREATE DATABASE %1 STRATEGY FILE_COPY").arg(name));
     settings.DatabaseName = name;
-    const QString uri = UriOf(settings);
-    try {
-        SourcesDatabase::Create(uri);
-    } catch (const Error& error) {
-        throw Failure(error.Message);
-    }
-    return uri;
-}
-
-QString ScratchDatabase(DatabaseEngine engine) {
-    return engine == DatabaseEngine::SQLite ? ScratchSqliteDatabase() : ScratchPostgresDatabase();
+    return WithSourcesTables(UriOf(settings));
 }
 
 void DropPostgresDatabase(const QString& uri) {
-    const PostgresSettings database = ParsePostgresUri(uri);
-    PostgresSettings server = PostgresTestServer();
-    RunOnServer(
-        server,
-        QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(database.DatabaseName));
+    RunSql(UriOf(PostgresTestServer()),
+           QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)")
+               .arg(ParsePostgresUri(uri).DatabaseName));
 }
 
 bool PostgresTestsSkipped() {
-    return TestServerUri().isEmpty() && qEnvironmentVariableIsEmpty("TARNWICK_BINARY_DIR");
+    return qEnvironmentVariableIsEmpty("TARNWICK_TEST_PG_URI") &&
+           qEnvironmentVariableIsEmpty("TARNWICK_BINARY_DIR");
 }
 
 QList<QVariantList> QueryRows(const QString& database, const QString& sql) {
@@ -138,7 +100,7 @@ QList<QVariantList> QueryRows(const QString& database, const QString& sql) {
         QSqlQuery query(connection.Database());
         query.setForwardOnly(true);
         if (!query.exec(sql))
-            throw Failure(QStringLiteral("%1 failed: %2").arg(sql, EngineText(query.lastError())));
+            Fail(QStringLiteral("%1 failed: %2").arg(sql, EngineText(query.lastError())));
         while (query.next()) {
             QVariantList row;
             for (int column = 0; column < query.record().count(); ++column)
@@ -146,26 +108,18 @@ QList<QVariantList> QueryRows(const QString& database, const QString& sql) {
             rows << row;
         }
     } catch (const Error& error) {
-        throw Failure(error.Message);
+        Fail(error.Message);
     }
     return rows;
 }
 
 QVariant QueryValue(const QString& database, const QString& sql) {
     const QList<QVariantList> rows = QueryRows(database, sql);
-    if (rows.isEmpty() || rows.front().isEmpty())
-        return {};
-    return rows.front().front();
+    return rows.isEmpty() || rows.front().isEmpty() ? QVariant() : rows.front().front();
 }
 
 void RunSql(const QString& database, const QString& sql) {
-    try {
-        DatabaseConnection connection(LocateDatabase(database));
-        if (const QSqlError error = connection.Run(sql); error.isValid())
-            throw Failure(QStringLiteral("%1 failed: %2").arg(sql, EngineText(error)));
-    } catch (const Error& error) {
-        throw Failure(error.Message);
-    }
+    QueryRows(database, sql);
 }
 
 QString ErrorMessageOf(const std::function<void()>& action) {
@@ -176,6 +130,29 @@ QString ErrorMessageOf(const std::function<void()>& action) {
     }
     ADD_FAILURE() << "no Error was thrown";
     return {};
+}
+
+ProgramRun RunProgram(QStringList command, const QStringList& environment) {
+    QProcess process;
+    process.setWorkingDirectory(QStringLiteral("/"));
+    if (!environment.isEmpty())
+        process.setEnvironment(QProcess::systemEnvironment() + environment);
+    process.start(command.takeFirst(), command);
+    ProgramRun run;
+    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
+        run.ExitCode = process.exitCode();
+    process.kill();
+    process.waitForFinished();
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString BatchProgram() {
+    const QString binaryDir = qEnvironmentVariable("TARNWICK_BINARY_DIR");
+    if (binaryDir.isEmpty())
+        Fail(QStringLiteral("TARNWICK_BINARY_DIR is not set; run through ctest"));
+    return binaryDir + QStringLiteral("/cli/tarnwick-batch");
 }
 
 std::string EngineTestName(const testing::TestParamInfo<DatabaseEngine>& info) {
@@ -197,10 +174,10 @@ void BothEngines::TearDown() {
 }
 
 QString BothEngines::FreshDatabase() {
-    const QString path = ScratchDatabase(GetParam());
-    if (GetParam() == DatabaseEngine::PostgreSQL)
-        PostgresDatabases << path;
-    return path;
+    if (GetParam() == DatabaseEngine::SQLite)
+        return ScratchSqliteDatabase();
+    PostgresDatabases << ScratchPostgresDatabase();
+    return PostgresDatabases.last();
 }
 
 } // namespace tarnwick

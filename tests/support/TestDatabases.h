@@ -5,13 +5,15 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
 
-// Scratch Sources databases for the tests, and a raw look at what landed in them.
+// Scratch Sources databases for the tests, a raw look at what landed in them, and the programs
+// the tests run.
 //
 // PostgreSQL databases live on the throwaway test server that CTest starts for tests added
 // with tarnwick_add_test(... POSTGRES); TARNWICK_TEST_PG_URI names it. A test binary run by
@@ -25,8 +27,6 @@ QString ScratchSqliteDatabase();
 // A new database with the Sources tables on the test server; returns its URI. Throws
 // std::runtime_error, which fails the test, when the server is not configured or unreachable.
 QString ScratchPostgresDatabase();
-
-QString ScratchDatabase(DatabaseEngine engine);
 
 // The test server that TARNWICK_TEST_PG_URI names. Throws std::runtime_error when unset.
 PostgresSettings PostgresTestServer();
@@ -48,6 +48,20 @@ void RunSql(const QString& database, const QString& sql);
 
 // The message of the Error that `action` throws; a test failure when it throws none.
 QString ErrorMessageOf(const std::function<void()>& action);
+
+// A finished program: its exit code, -1 when it crashed or did not end within two minutes.
+struct ProgramRun {
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+// Runs command[0] with the rest as its arguments, from the folder /, which any user can enter,
+// with `environment` ("NAME=value") added to this process's.
+ProgramRun RunProgram(QStringList command, const QStringList& environment = {});
+
+// The headless runner of this build, tarnwick-batch. Throws std::runtime_error outside CTest.
+QString BatchProgram();
 
 std::string EngineTestName(const testing::TestParamInfo<DatabaseEngine>& info);
 

@@ -63,65 +63,51 @@ TEST_P(ViewEnginesTest, ExportQuotesKeepsTextAndOrdersByKey) {
     // The one key column that may be NULL comes first.
     EXPECT_TRUE(Export("QUARTERS", {}, {"DATE_OF_REPORT"})
                     .startsWith("DATE_OF_REPORT\r\n\r\n2001-04-20\r\n"));
-}
-
-TEST_P(ViewEnginesTest, ExportRefusesAFacilityOrUnitTheTableDoesNotHold) {
+    // A facility or unit the table does not hold is refused.
     EXPECT_THROW(Export("UNITS", {7, std::nullopt, {}, {}}), Error);
     EXPECT_THROW(Export("EMISSIONS", {2, "b", {}, {}}), Error);
 }
 
 TEST_P(ViewEnginesTest, ChartRunsBreakAtMissingHoursAndNullValues) {
     SourcesReader reader(Database);
-    const QList<ChartFacility> facilities = ReadChartFacilities(reader);
-    ASSERT_EQ(facilities.size(), 2);
-    EXPECT_EQ(facilities[0].Id, 1);
-    EXPECT_EQ(facilities[0].PlantName, LatinPlant);
-    EXPECT_EQ(facilities[0].Units, (QStringList{"1", "B", "a", "b"}));
-    EXPECT_EQ(facilities[1].PlantName, Utf8Plant);
-
-    const auto days = ReadUnitDays(reader, 1, "1");
-    EXPECT_EQ(days.first, QDate(2001, 3, 31));
-    EXPECT_EQ(days.second, QDate(2001, 4, 1));
-    EXPECT_THROW(ReadUnitDays(reader, 1, "Z"), Error);
+    QStringList facilities;
+    for (const ChartFacility& facility : ReadChartFacilities(reader))
+        facilities << QString::number(facility.Id) + u'|' + facility.PlantName + u'|' +
+                          facility.Units.join(u',');
+    EXPECT_EQ(facilities, QStringList({"1|" + LatinPlant + "|1,B,a,b", "2|" + Utf8Plant + "|1"}));
 
     const QDate march(2001, 3, 31);
     const QDate april(2001, 4, 1);
-    const QList<HourlyRun> runs =
-        ReadHourlyRuns(reader, {1, "1", FindMeasure(u"SO2_MASS_LB_HOUR"), march, april});
+    EXPECT_EQ(ReadUnitDays(reader, 1, "1"), std::pair(march, april));
+    EXPECT_THROW(ReadUnitDays(reader, 1, "Z"), Error);
     const QList<HourlyRun> expected{
         {{{march, 22}, 1.5}, {{march, 23}, 2.25}, {{april, 0}, 3}},
         {{{april, 3}, 1590000}},
         {{{april, 5}, 0.1}, {{april, 6}, 0.2}},
     };
-    EXPECT_EQ(runs, expected);
+    EXPECT_EQ(ReadHourlyRuns(reader, {1, "1", FindMeasure(u"SO2_MASS_LB_HOUR"), march, april}),
+              expected);
     EXPECT_TRUE(ReadHourlyRuns(reader, {1, "1", FindMeasure(u"CO2_MASS_TON_HOUR"), march, april})
                     .isEmpty());
 }
 
 TEST_P(ViewEnginesTest, SummaryCountsHoursGapsAndReportedOperatingHours) {
     SourcesReader reader(Database);
-    const QList<UnitSummary> units = ReadDataSummary(reader);
-    ASSERT_EQ(units.size(), 5);
-    const UnitSummary& first = units[0];
-    EXPECT_EQ(first.UnitId, "1");
-    EXPECT_EQ(first.Facility.Name, LatinPlant);
-    EXPECT_EQ(first.First->Text(), "2001-03-31 22:00");
-    EXPECT_EQ(first.Last->Text(), "2001-04-01 06:00");
-    EXPECT_EQ(first.HoursLoaded, 7);
-    EXPECT_EQ(first.MissingHours, 2);
-    // The reports made in Q2 and Q3 cover Q1 and Q2; the one made in Q4 and the undated one
-    // do not count.
-    EXPECT_EQ(first.OperatingHours, 150.0);
-    EXPECT_TRUE(first.HasUnitRow && first.HasQuarterRow && !first.HasFuelRow);
-
-    const UnitSummary& second = units[4];
-    EXPECT_EQ(second.FacilityId, 2);
-    EXPECT_EQ(second.Facility.Name, Utf8Plant); // the later, unnamed quarter hides nothing
-    EXPECT_EQ(second.Facility.State, "OH");
-    EXPECT_EQ(second.HoursLoaded, 1);
-    EXPECT_EQ(second.MissingHours, 0);
-    EXPECT_FALSE(second.OperatingHours);
-    EXPECT_TRUE(second.HasFuelRow && !second.HasUnitRow && !second.HasQuarterRow);
+    QStringList rows;
+    for (const UnitSummary& unit : ReadDataSummary(reader))
+        rows << SummaryFields(unit).join(u'|');
+    // Facility, plant, state, unit, first and last hour, hours loaded and missing, operating
+    // hours, rows in UNITS, FUELS and QUARTERS. The reports made in Q2 and Q3 cover Q1 and Q2;
+    // the one made in Q4 and the undated one do not count. Facility 2's later, unnamed quarter
+    // hides nothing.
+    const QString one = "1|" + LatinPlant + "|IN|";
+    EXPECT_EQ(rows, QStringList({
+                        one + "1|2001-03-31 22:00|2001-04-01 06:00|7|2|150|yes|no|yes",
+                        one + "B|2001-04-01 00:00|2001-04-01 00:00|1|0||no|no|no",
+                        one + "a|2001-04-01 00:00|2001-04-01 00:00|1|0||no|no|no",
+                        one + "b|2001-04-01 00:00|2001-04-01 00:00|1|0||no|no|no",
+                        "2|" + Utf8Plant + "|OH|1|2001-04-02 00:00|2001-04-02 00:00|1|0||no|yes|no",
+                    }));
 }
 
 TARNWICK_INSTANTIATE_BOTH_ENGINES(ViewEnginesTest);
