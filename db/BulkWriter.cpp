@@ -183,7 +183,7 @@ EngineFault FaultOf(PGconn* connection, const PGresult* result) {
         message = PQerrorMessage(connection);
     QString text = QString::fromUtf8(message).trimmed();
     if (state)
-        text += QStringLiteral(" (%1)").arg(QString::fromLatin1(state));
+        text += QStringLiteral("\n(%1)").arg(QString::fromLatin1(state));
     return {kind, EngineSentence(text)};
 }
 

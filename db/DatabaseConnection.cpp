@@ -1,5 +1,6 @@
 #include "DatabaseConnection.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <atomic>
 
@@ -112,15 +113,28 @@ QString EngineText(const QSqlError& error) {
 }
 
 QString EngineSentence(const QString& message) {
-    // Engines spread details over lines of their own, each a sentence without its full stop.
+    // Engines spread details over lines of their own, each a sentence without its full stop, or
+    // the rest of the sentence above when indented and in lower case; the error code in
+    // parentheses belongs to the sentence above too. The lines that point into the statement
+    // text ("LINE 1: PREPARE ...", then a caret) say nothing to the user.
+    static const QRegularExpression pointer(QStringLiteral("^(LINE \\d+:.*|\\s*\\^\\s*)$"));
     QStringList sentences;
     for (const QString& line : message.split(u'\n')) {
-        QString sentence = line.simplified();
-        if (sentence.isEmpty())
+        const QString text = line.simplified();
+        if (text.isEmpty() || pointer.match(line).hasMatch())
             continue;
+        const bool continues =
+            (line.front().isSpace() && text.front().isLower()) || text.front() == u'(';
+        if (!sentences.isEmpty() && continues) {
+            if (text.front() == u'(' && sentences.last().endsWith(u'.'))
+                sentences.last().chop(1);
+            sentences.last() += u' ' + text;
+        } else
+            sentences << text;
+    }
+    for (QString& sentence : sentences) {
         if (!sentence.endsWith(u'.') && !sentence.endsWith(u'?') && !sentence.endsWith(u'!'))
             sentence += u'.';
-        sentences << sentence;
     }
     return sentences.join(u' ');
 }

@@ -99,13 +99,11 @@ void ThrowEngineFailure(const DatabaseLocation& location, const EngineFault& fau
             .arg(location.Describe(), WithoutPassword(fault.Text, location.Postgres.Password));
     if (const QString explanation = FailureExplanation(fault.Kind); !explanation.isEmpty())
         message += u' ' + explanation;
-    throw Error(QStringLiteral("%1 Statement: %2").arg(message, StatementExcerpt(statement)),
-                fault.Kind);
+    throw Error(message, fault.Kind, 0, StatementExcerpt(statement));
 }
 
 void ThrowStatementFault(const QString& fault, QStringView statement) {
-    throw Error(QStringLiteral("%1 Statement: %2").arg(fault, StatementExcerpt(statement)),
-                FailureKind::Statement);
+    throw Error(fault, FailureKind::Statement, 0, StatementExcerpt(statement));
 }
 
 } // namespace tarnwick

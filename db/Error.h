@@ -25,20 +25,27 @@ enum class FailureKind {
 // Every failure of the program. The message is meant for the user: it names the file or the
 // database, or quotes the statement, and carries the engine's own words. Line is the 1-based
 // line of the ".DAT" file whose record failed, set by the reader on the way up; 0 when none.
+// Statement is the excerpt of the statement that failed, kept apart so that sentences added to
+// the message on the way up still come before it.
 class Error : public std::runtime_error {
 public:
-    Error(const QString& message, FailureKind kind, qint64 line = 0)
-        : std::runtime_error(message.toStdString()), Message(message), Kind(kind), Line(line) {}
+    Error(const QString& message, FailureKind kind, qint64 line = 0, const QString& statement = {})
+        : std::runtime_error(message.toStdString()), Message(message), Kind(kind), Line(line),
+          Statement(statement) {}
 
     QString Message;
     FailureKind Kind;
     qint64 Line;
+    QString Statement;
 
     // Whether the engine was asked and refused; on PostgreSQL that aborts the transaction.
     bool FromEngine() const { return Kind >= FailureKind::ConnectionLost; }
-    // The message, after "Line k: " where the line is known.
+    // The message, after "Line k: " where the line is known, and before the statement.
     QString Text() const {
-        return Line > 0 ? QStringLiteral("Line %1: %2").arg(Line).arg(Message) : Message;
+        QString text = Line > 0 ? QStringLiteral("Line %1: %2").arg(Line).arg(Message) : Message;
+        if (!Statement.isEmpty())
+            text += QStringLiteral(" Statement: ") + Statement;
+        return text;
     }
 };
 

@@ -1,4 +1,5 @@
 #include "DatTestFiles.h"
+#include "DatabaseConnection.h"
 #include "SourcesDatabase.h"
 #include "TestDatabases.h"
 
@@ -25,6 +26,25 @@ qint64 Fuels(const QString& database) {
 }
 
 class Creation : public BothEngines {};
+
+TEST(EngineSentence, DriverLinesBecomeSentencesWithoutPointersIntoTheStatement) {
+    const struct {
+        const char* Driver;
+        const char* Shown;
+    } cases[] = {
+        {"connection failed: No such file or directory\n\tIs the server running?\n",
+         "connection failed: No such file or directory. Is the server running?"},
+        {"FATAL:  terminating connection\nserver closed the connection unexpectedly\n\tThis "
+         "probably means the server terminated abnormally\n\tbefore or while processing.\n(57P01)",
+         "FATAL: terminating connection. server closed the connection unexpectedly. This probably "
+         "means the server terminated abnormally before or while processing (57P01)."},
+        {"ERROR:  canceling statement due to lock timeout\nLINE 1: PREPARE q AS INSERT INTO "
+         "\"emissions\" (...\n        ^\n",
+         "ERROR: canceling statement due to lock timeout."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EngineSentence(QString::fromLatin1(c.Driver)), QString::fromLatin1(c.Shown));
+}
 
 TEST_P(Creation, RefusesADatabaseHoldingAnyOfTheTables) {
     const QString path = FreshDatabase();
@@ -165,6 +185,9 @@ TEST_P(PostgresOpen, LostConnectionInAGroupIsAnError) {
     const QString message =
         ErrorMessageOf([&] { database->Execute(QString(FuelInsert).replace("'1'", "'2'")); });
     EXPECT_TRUE(message.contains(u"connection") && message.contains(u"lost")) << message;
+    // What follows the failure is said before the statement is quoted.
+    EXPECT_TRUE(message.indexOf(u"were lost with it.") < message.indexOf(u" Statement: INSERT"))
+        << message;
     EXPECT_THROW(database->Execute(FuelInsert), Error);
     EXPECT_NO_THROW(database->EndGroup());
     EXPECT_NO_THROW(database->Close());

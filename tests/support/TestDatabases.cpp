@@ -126,7 +126,7 @@ QString ErrorMessageOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const Error& error) {
-        return error.Message;
+        return error.Text();
     }
     ADD_FAILURE() << "no Error was thrown";
     return {};
