@@ -107,7 +107,7 @@ TEST_P(InputFaultTest, LineThatCannotBeTakenFailsItsFileWithTheLineAndTheOtherFi
 }
 
 // Texts that are not plain ASCII, that look like SQL or hold NUL bytes, a file name that is
-// not UTF-8 and a byte-order mark, in one folder loaded twice.
+// not UTF-8, a byte-order mark and reports with no real date, in one folder loaded twice.
 TEST_P(InputFaultTest, TextsAndNamesArriveAsTheyStand) {
     DatRun run;
     run.State.DatabasePath = FreshDatabase();
@@ -161,7 +161,22 @@ TEST_P(InputFaultTest, TextsAndNamesArriveAsTheyStand) {
     run.Write("bom.DAT", bom << LocationLine("\xC3\x89"
                                              "COLE DES MINES DU\xC3"));
 
+    // Quarterly reports with no real date: blank, 01/32/45 and 02/30/01, one a file, and a
+    // later one of unit 1, which the first leaves out.
+    const std::pair<const char*, const char*> reports[] = {
+        {"1", ""}, {"2", "013245"}, {"3", "010230"}, {"1", "013245"}};
+    int file = 0;
+    for (const auto& [unit, date] : reports) {
+        const QByteArray so2 = QByteArray::number(++file);
+        run.Write(
+            QStringLiteral("dateless%1.DAT").arg(file),
+            {QuarterlyLines(1001)[0], DatLineOf({{1, "301"}, {4, unit}, {10, date}, {16, so2}})});
+    }
+
     const std::pair<const char*, const char*> stored[] = {
+        {"SELECT UNIT_ID, SO2_TONS_QTRLY, DATE_OF_REPORT FROM QUARTERS WHERE FACILITY_ID = 1001 "
+         "ORDER BY UNIT_ID",
+         "1|1|NULL\n2|2|NULL\n3|3|NULL"},
         {"SELECT Facility_ID, Plant_Name FROM FACILITIES WHERE Facility_ID IN (501, 502, 801, 901) "
          "ORDER BY 1",
          "501|CAF\u00C9 M\u00DCLLER\n502|CAF\u00C9 M\u00DCLLER\n801|ABCD\n901|\u00C9COLE DES MINES "
