@@ -288,7 +288,7 @@ TEST_F(ViewRunnerTest, ExportChartAndSummaryWriteTheirOutput) {
 
     const QString png = Work.filePath(QStringLiteral("c.png"));
     const ProgramRun chart = RunBatch({"chart", Database, "--facility", "1", "--unit", "1",
-                                      "--measure", "so2_mass_lb_hour", "--out", png});
+                                       "--measure", "so2_mass_lb_hour", "--out", png});
     EXPECT_EQ(chart.ExitCode, 0) << chart.Err.toStdString();
     QFile picture(png);
     ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
