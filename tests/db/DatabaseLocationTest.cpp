@@ -31,6 +31,7 @@ TEST(PostgresUri, PartsArePercentDecodedWhereverTheyStand) {
         {u"postgres://%2Fvar%2Frun%2Fpostgresql/db", u"||/var/run/postgresql|-1|db|"},
         {u"POSTGRESQL://[::1]:5433/db", u"||::1|5433|db|"},
         {u"postgresql://", u"|||-1||"},
+        {u"postgresql://@db.example.com/d", u"||db.example.com|-1|d|"},
     };
     for (const auto& [uri, parts] : cases)
         EXPECT_EQ(Shown(ParsePostgresUri(uri)), QStringView(parts));
