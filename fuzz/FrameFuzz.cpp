@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)DecodeValueField(line.Text);
         (void)EncodeFileName(DecodeFileName(line.Text));
         (void)FormatDatDate(line.Text, 20, 4);
-        (void)ReadNumber(line.Text);
+        (void)ReadFieldNumber(line.Text);
     }
     return 0;
 }

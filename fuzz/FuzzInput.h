@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HourlyRecords.h"
+#include "RecordProgress.h"
 #include "SourcesDatabase.h"
 #include "SqlStatement.h"
 
