@@ -144,7 +144,7 @@ def bench_postgres(args, corpus, log):
     socket = os.path.join(server, "socket")
     try:
         uris = {}
-        for name in ("tarnwick", "reference", "limit"):
+        for name in ("tarnwick", "reference", "bulk_limit"):
             run(psql(args, socket, "postgres", "-c", f"CREATE DATABASE {name}"), log)
             uris[name] = (f"postgresql:///{name}?host={socket}&port={args.pg_port}"
                           "&user=postgres")
@@ -162,7 +162,7 @@ def bench_postgres(args, corpus, log):
         run(psql(args, socket, "tarnwick", "-c",
                  f"\\copy (SELECT * FROM emissions) TO '{rows_csv}' WITH (FORMAT csv)"), log)
         results.append(("PostgreSQL", "psql \\copy (limit)",
-                        *timed(psql(args, socket, "limit", "-c",
+                        *timed(psql(args, socket, "bulk_limit", "-c",
                                     f"\\copy emissions FROM '{rows_csv}' WITH (FORMAT csv)"),
                                log)))
         return results, digests[0] == digests[1], export_line(args, "PostgreSQL",
