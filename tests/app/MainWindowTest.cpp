@@ -3,12 +3,14 @@
 #include "ScriptedDialogs.h"
 #include "TestDatabases.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -236,9 +238,9 @@ TEST_F(MainWindowTest, HourlyBatchShowsEachFileAndItsShareOfTheBatch) {
     });
     Trigger("mnuExtractEmissionsData");
 
-    EXPECT_EQ(captionsPainted,
-              (QStringList{"Processing .DAT file 1 of 4", "Processing .DAT file 2 of 4",
-                           "Processing .DAT file 3 of 4", "Processing .DAT file 4 of 4"}));
+    const QStringList everyFile{"Processing .DAT file 1 of 4", "Processing .DAT file 2 of 4",
+                                "Processing .DAT file 3 of 4", "Processing .DAT file 4 of 4"};
+    EXPECT_EQ(captionsPainted, everyFile);
     EXPECT_EQ(valuesPainted, (QList<int>{25, 50, 75, 100}));
     EXPECT_EQ(Caption("lblExtractingRecordNum"), QStringLiteral("Extracting records from: F4.DAT"));
     EXPECT_EQ(Control<QProgressBar>("prgExtractRecords")->value(), 100);
@@ -250,7 +252,10 @@ TEST_F(MainWindowTest, HourlyBatchShowsEachFileAndItsShareOfTheBatch) {
     EXPECT_TRUE(Control("fraProgress")->isHidden());
     EXPECT_EQ(Caption("lblHourlyRecords2"), QStringLiteral("3")) << "counted before the last file";
 
+    captionsPainted.clear();
     Trigger("mnuExtractHeaderData");
+    // The panel shows again with the last batch's caption first.
+    EXPECT_EQ(captionsPainted.mid(captionsPainted.indexOf(everyFile.front())), everyFile);
     EXPECT_TRUE(Answers.Messages.back().Text.startsWith(
         QStringLiteral("Header information has been successufully extracted from 4 ")));
     EXPECT_EQ(Counts(), (QStringList{"1", "1", "1", "1", "4"})) << "one facility and unit";
@@ -349,6 +354,19 @@ TEST_F(MainWindowTest, ExitClosesTheWindowAndTheDatabase) {
     EXPECT_FALSE(Window.isVisible());
     EXPECT_EQ(Window.State().SourcesDatabase, nullptr);
     EXPECT_TRUE(Answers.Messages.empty());
+}
+
+// The one dialog whose answer the window acts on: Yes is yes, No is no.
+TEST(QtDialogsTest, YesOrNoIsTheButtonClicked) {
+    QtDialogs dialogs;
+    for (const auto& [button, answer] :
+         {std::pair{QMessageBox::Yes, true}, {QMessageBox::No, false}}) {
+        QTimer::singleShot(0, [button] {
+            qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(button)->click();
+        });
+        EXPECT_EQ(dialogs.AskYesNo(nullptr, QStringLiteral("Tarnwick"), QStringLiteral("Stop?")),
+                  answer);
+    }
 }
 
 } // namespace

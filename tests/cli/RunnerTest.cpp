@@ -167,6 +167,7 @@ TEST_F(RunnerTest, FirstInterruptStopsAfterAFileWithTheFilesExtracted) {
         QStringLiteral("successufully extracted from %1 .DAT files").arg(rows / Hours)))
         << run.Out.toStdString();
     EXPECT_TRUE(run.Out.contains(QStringLiteral("stopped as asked"))) << run.Out.toStdString();
+    EXPECT_FALSE(run.Err.contains(QChar(0))) << "the notice is written without its terminator";
 }
 
 TEST_F(RunnerTest, SecondInterruptStopsAtOnceLeavingNoHalfFile) {
@@ -297,7 +298,7 @@ TEST_F(ViewRunnerTest, ExportChartAndSummaryWriteTheirOutput) {
     const ProgramRun summary = RunBatch({"summary", Database});
     EXPECT_EQ(summary.ExitCode, 0);
     const QStringList lines = summary.Out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 7) << summary.Out.toStdString(); // header, 5 units, the mark's note
+    ASSERT_EQ(lines.size(), 8) << summary.Out.toStdString(); // header, 6 units, the mark's note
     // The line end in the plant name is a blank here; the gap count carries the mark.
     const QRegularExpression markedRow(QStringLiteral(
         R"(^ +1  PE\x{d1}A, "EL"  NORTE +IN +1 +2001-03-31 22:00 +2001-04-01 06:00 +7 +2\* +150 +yes +no +yes$)"));

@@ -7,7 +7,8 @@
 // - facility 1 unit "1": 2001-03-31 22:00 to 2001-04-01 06:00, hours 1 and 4 of April 1st
 //   missing and hour 2 without a value; units "B", "a" and "b" one hour each; a UNITS row;
 //   QUARTERS reports on Q1 (70 h), Q2 (80 h), Q3 (1000 h) and one without a date;
-// - facility 2 unit "1": one hour, a FUELS row; two FACILITIES quarters, the later unnamed.
+// - facility 2 unit "1": one hour, a FUELS row; two FACILITIES quarters, the later unnamed;
+//   unit "9" only a QUARTERS report.
 namespace tarnwick::test {
 
 inline const QString LatinPlant = QStringLiteral("PE\u00d1A, \"EL\"\r\nNORTE");
@@ -34,7 +35,7 @@ inline void FillViewCorpus(const QString& database) {
     RunSql(database, "INSERT INTO QUARTERS (FACILITY_ID, UNIT_ID, DATE_OF_REPORT, "
                      "OPERATING_HOURS_QTRLY) VALUES (1, '1', '2001-04-20', 70), "
                      "(1, '1', '2001-07-15', 80), (1, '1', '2001-10-15', 1000), "
-                     "(1, '1', NULL, 5)");
+                     "(1, '1', NULL, 5), (2, '9', '2001-04-20', 40)");
 }
 
 } // namespace tarnwick::test

@@ -107,6 +107,7 @@ TEST_P(ViewEnginesTest, SummaryCountsHoursGapsAndReportedOperatingHours) {
                         one + "a|2001-04-01 00:00|2001-04-01 00:00|1|0||no|no|no",
                         one + "b|2001-04-01 00:00|2001-04-01 00:00|1|0||no|no|no",
                         "2|" + Utf8Plant + "|OH|1|2001-04-02 00:00|2001-04-02 00:00|1|0||no|yes|no",
+                        "2|" + Utf8Plant + "|OH|9|||0|0||no|no|yes",
                     }));
 }
 

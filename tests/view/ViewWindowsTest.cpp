@@ -72,7 +72,9 @@ TEST_F(ViewWindowsTest, ChartShowsEachRunOfHoursApartAndAloneHoursAsDots) {
 TEST_F(ViewWindowsTest, SummaryListsEveryUnitAndSavesItAsCsv) {
     auto* summary = Open<DataSummaryWindow>("mnuDataSummary");
     ASSERT_NE(summary, nullptr);
-    EXPECT_EQ(summary->findChild<QTableView*>("tblSummary")->model()->rowCount(), 5);
+    const QAbstractItemModel* model = summary->findChild<QTableView*>("tblSummary")->model();
+    EXPECT_EQ(model->rowCount(), 6);
+    EXPECT_EQ(model->index(0, 1).data().toString(), LatinPlant);
 
     QTemporaryDir folder;
     const QString path = folder.filePath("summary.csv");
