@@ -179,13 +179,22 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
     if (outcome.FilesListed == 0)
         return outcome;
     QString failure;
+    HourlyReadAhead ahead;
     ForEachFile(files, ui, outcome, [&](const FileStep& step) {
         const QString path = state.DatFolder + step.FileName;
         try {
             ui.SetRecordProgress(10);
             RefreshRecordCounts(state, ui);
             ui.FileStarting(step);
-            ExtractHourlyFile(path, state.Reader, *state.SourcesDatabase, ui);
+            SourcesDatabase& database = *state.SourcesDatabase;
+            if (!ahead.Started())
+                ahead.Start(path, state.Reader.CurrentFacilityId, database.NewFolder(), {});
+            HourlyFileAhead file = ahead.Take();
+            // The next file is read while this one is written, into the last one's lists.
+            if (step.Index < step.Count)
+                ahead.Start(state.DatFolder + files[step.Index], file.Reader.CurrentFacilityId,
+                            database.NewFolder(), std::move(state.Reader.Lists));
+            ExtractHourlyFile(file, state.Reader, database, ui);
             ++outcome.FilesExtracted;
             ui.RecordsWritten(HourlyRecordCount(state.Reader.Lists));
             return true;

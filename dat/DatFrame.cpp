@@ -2,6 +2,7 @@
 
 #include "TextRules.h"
 
+#include <QDateTime>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -69,6 +70,10 @@ DatFileReader::DatFileReader(const QString& path) : File(path), Path(path) {
 #endif
     if (!File.open(QIODevice::ReadOnly))
         ThrowCannotOpen(path, File.errorString());
+}
+
+FileStamp DatFileReader::Stamp() const {
+    return {File.size(), File.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()};
 }
 
 bool DatFileReader::FillBuffer() {

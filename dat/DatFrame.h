@@ -22,11 +22,20 @@ struct DatLine {
 // ending still counts; empty lines are skipped. Commas and double quotes are ordinary
 // characters, and bytes above 127 pass through unchanged. The file is closed when the
 // reader goes out of scope, on every path.
+// What tells one state of a file from another: its size and last change, as seen when opened.
+struct FileStamp {
+    qint64 Size = -1;
+    qint64 ModifiedMs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 class DatFileReader {
 public:
     explicit DatFileReader(const QString& path); // throws Error (File)
     DatFileReader(const DatFileReader&) = delete;
     DatFileReader& operator=(const DatFileReader&) = delete;
+
+    FileStamp Stamp() const;
 
     // The next non-empty line, valid until the following call. False at the end of the file.
     bool NextLine(DatLine& line); // throws Error (File) on a read error

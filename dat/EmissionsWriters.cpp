@@ -131,10 +131,16 @@ qsizetype StatementCapacity(const WriterPieces<N>& pieces, const RecordTexts<N>&
     return length;
 }
 
+// Empties `text` for the next statement, keeping its room.
+void StartStatement(QString& text, qsizetype capacity) {
+    text.resize(0);
+    text.reserve(capacity);
+}
+
 template <std::size_t N>
-QString InsertText(const WriterPieces<N>& pieces, qint32 facilityId, const RecordTexts<N>& texts) {
-    QString text;
-    text.reserve(StatementCapacity(pieces, texts));
+void BuildInsert(QString& text, const WriterPieces<N>& pieces, qint32 facilityId,
+                 const RecordTexts<N>& texts) {
+    StartStatement(text, StatementCapacity(pieces, texts));
     text.append(u"INSERT INTO EMISSIONS ");
     text.append(pieces.Columns);
     text.append(u" VALUES (");
@@ -150,14 +156,13 @@ QString InsertText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
         AppendSqlText(text, value);
     }
     text.append(u"')");
-    return text;
 }
 
 // The date stands between "#" signs and the hour bare, as the database compares them.
 template <std::size_t N>
-QString UpdateText(const WriterPieces<N>& pieces, qint32 facilityId, const RecordTexts<N>& texts) {
-    QString text;
-    text.reserve(StatementCapacity(pieces, texts));
+void BuildUpdate(QString& text, const WriterPieces<N>& pieces, qint32 facilityId,
+                 const RecordTexts<N>& texts) {
+    StartStatement(text, StatementCapacity(pieces, texts));
     text.append(u"UPDATE EMISSIONS SET ");
     for (std::size_t i = 0; i < N; ++i) {
         text.append(pieces.SetPieces[i]);
@@ -173,7 +178,6 @@ QString UpdateText(const WriterPieces<N>& pieces, qint32 facilityId, const Recor
     text.append(u"#) AND ((DATA_HOUR)=");
     text.append(texts.DataHour);
     text.append(u"))");
-    return text;
 }
 
 void ExecuteForLine(SourcesDatabase& database, const QString& statement, qint64 line) {
@@ -192,11 +196,15 @@ enum class Statements { InsertOnly, InsertAndUpdate };
 template <typename Record, std::size_t N>
 void WriteRecords(std::span<const Record> records, qint32 facilityId, SourcesDatabase& database,
                   const WriterPieces<N>& pieces, Statements statements) {
+    QString statement; // one buffer for every statement of the writer
     for (const Record& record : records) {
         const RecordTexts<N> texts = TextsOf(record);
-        ExecuteForLine(database, InsertText(pieces, facilityId, texts), record.SourceLine);
-        if (statements == Statements::InsertAndUpdate)
-            ExecuteForLine(database, UpdateText(pieces, facilityId, texts), record.SourceLine);
+        BuildInsert(statement, pieces, facilityId, texts);
+        ExecuteForLine(database, statement, record.SourceLine);
+        if (statements == Statements::InsertAndUpdate) {
+            BuildUpdate(statement, pieces, facilityId, texts);
+            ExecuteForLine(database, statement, record.SourceLine);
+        }
     }
 }
 

@@ -38,13 +38,34 @@ void TakeLine(const DatLine& line, ReaderState& state) {
         state.Lists.CO2MassRecords.push_back(ReadCO2MassRecord(line));
 }
 
-// The file is closed when this returns, before the first statement runs.
-void ReadHourlyLists(const QString& path, ReaderState& state) {
+// The file is closed when this returns, before the first statement runs. Returns the file's
+// stamp from before the first line was read.
+FileStamp ReadHourlyLists(const QString& path, ReaderState& state) {
     ClearHourlyLists(state.Lists);
     DatFileReader reader(path);
+    const FileStamp stamp = reader.Stamp();
     DatLine line;
     while (reader.NextLine(line))
         TakeLine(line, state);
+    return stamp;
+}
+
+// Whether the file is still as it was read ahead: else it is read again, to load it, or fail
+// on it, as it is at its turn.
+bool Unchanged(const HourlyFileAhead& file) {
+    try {
+        return DatFileReader(file.Path).Stamp() == file.Stamp;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+// Reports the per-file progress after the k-th writer, unless a run before showed it.
+void WriterDone(int writersDone, RecordProgress& progress, int& reported) {
+    if (writersDone <= reported)
+        return;
+    reported = writersDone;
+    progress.SetRecordProgress(float(writersDone / double(WriterCount) * 100.0));
 }
 
 // Runs the seven writers in their order in one group and reports the per-file progress after
@@ -53,40 +74,40 @@ void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode m
                 RecordProgress& progress, int& reported) {
     // The last "100" line of the file counts for every row of it.
     const qint32 facilityId = state.CurrentFacilityId;
-    int writersDone = 0;
-    const auto writerDone = [&] {
-        if (++writersDone <= reported)
-            return;
-        reported = writersDone;
-        progress.SetRecordProgress(float(writersDone / double(WriterCount) * 100.0));
-    };
-
     StatementGroup group(database, mode);
     WriteSO2Concentrations(state.Lists.SO2ConcRecords, facilityId, database);
-    writerDone();
+    WriterDone(1, progress, reported);
     WriteNOxConcentrations(state.Lists.NOxConcRecords, facilityId, database);
-    writerDone();
+    WriterDone(2, progress, reported);
     WriteCO2Concentrations(state.Lists.CO2ConcRecords, facilityId, database);
-    writerDone();
+    WriterDone(3, progress, reported);
     WriteVolumetricFlows(state.Lists.FlowRecords, facilityId, database);
-    writerDone();
+    WriterDone(4, progress, reported);
     WriteSO2MassEmissions(state.Lists.SO2MassRecords, facilityId, database);
-    writerDone();
+    WriterDone(5, progress, reported);
     WriteNOxEmissionRates(state.Lists.NOxRateRecords, facilityId, database);
-    writerDone();
+    WriterDone(6, progress, reported);
     WriteCO2MassEmissions(state.Lists.CO2MassRecords, facilityId, database);
     group.Commit();
-    writerDone();
+    WriterDone(WriterCount, progress, reported);
 }
 
-// The file's rows go in bulk. Should that fail, nothing of the file is in the database, and
-// its statements run again one by one: they stop at the failing statement with its line and
-// message, keeping the rows before it, exactly as if they had never been folded.
+// The file's rows go in bulk, from `folded` when its statements were folded ahead. Should that
+// fail, nothing of the file is in the database, and its statements run again one by one: they
+// stop at the failing statement with its line and message, keeping the rows before it, exactly
+// as if they had never been folded.
 void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database, RecordProgress& progress,
-                      GroupMode writes) {
+                      GroupMode writes, FoldingDatabase* folded = nullptr) {
     int reported = 0;
     try {
-        RunWriters(state, database, writes, progress, reported);
+        if (!folded)
+            return RunWriters(state, database, writes, progress, reported);
+        StatementGroup group(database, GroupMode::Bulk);
+        for (int writer = 1; writer < WriterCount; ++writer)
+            WriterDone(writer, progress, reported);
+        database.WriteFolded(*folded);
+        group.Commit();
+        WriterDone(WriterCount, progress, reported);
     } catch (const Error& error) {
         if (error.Kind != FailureKind::BulkWrite)
             throw;
@@ -94,12 +115,64 @@ void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database, Recor
     }
 }
 
+class NoProgress final : public RecordProgress {
+public:
+    void SetRecordProgress(float) override {}
+};
+
 } // namespace
 
 void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
                        RecordProgress& progress, GroupMode writes) {
     ReadHourlyLists(path, state);
     WriteHourlyLists(state, database, progress, writes);
+}
+
+HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
+                                    std::unique_ptr<FoldingDatabase> folder,
+                                    HourlyRecordLists lists) {
+    HourlyFileAhead file;
+    file.Path = path;
+    file.FacilityIdBefore = facilityId;
+    file.Reader.CurrentFacilityId = facilityId;
+    file.Reader.Lists = std::move(lists);
+    try {
+        file.Stamp = ReadHourlyLists(path, file.Reader);
+        file.Read = true;
+        if (folder) {
+            NoProgress quiet;
+            int reported = 0;
+            RunWriters(file.Reader, *folder, GroupMode::Bulk, quiet, reported);
+            file.Folded = std::move(folder);
+        }
+    } catch (const std::exception&) {
+        // Done again at the file's turn, which fails there with its own message if it must.
+    }
+    return file;
+}
+
+void ExtractHourlyFile(HourlyFileAhead& file, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress) {
+    // Read with another facility than the file before it left, or changed since: read again.
+    if (!file.Read || file.FacilityIdBefore != state.CurrentFacilityId || !Unchanged(file))
+        return ExtractHourlyFile(file.Path, state, database, progress);
+    state = std::move(file.Reader);
+    WriteHourlyLists(state, database, progress, GroupMode::Bulk, file.Folded.get());
+}
+
+HourlyReadAhead::~HourlyReadAhead() {
+    if (Next.valid())
+        Next.wait();
+}
+
+void HourlyReadAhead::Start(const QString& path, qint32 facilityId,
+                            std::unique_ptr<FoldingDatabase> folder, HourlyRecordLists lists) {
+    Next = std::async(std::launch::async, ReadHourlyFileAhead, path, facilityId, std::move(folder),
+                      std::move(lists));
+}
+
+HourlyFileAhead HourlyReadAhead::Take() {
+    return Next.get();
 }
 
 } // namespace tarnwick

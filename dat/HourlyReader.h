@@ -1,8 +1,11 @@
 #pragma once
 
+#include "FoldingDatabase.h"
 #include "HourlyRecords.h"
 #include "RecordProgress.h"
-#include "SourcesDatabase.h"
+
+#include <future>
+#include <memory>
 
 namespace tarnwick {
 
@@ -14,5 +17,45 @@ namespace tarnwick {
 // record); the file is closed on every path.
 void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
                        RecordProgress& progress, GroupMode writes = GroupMode::Bulk);
+
+// A file read, and its statements folded, before its turn.
+struct HourlyFileAhead {
+    QString Path;
+    qint32 FacilityIdBefore = 0;             // the CurrentFacilityId it was read with
+    bool Read = false;                       // false: it is read again at its turn
+    FileStamp Stamp;                         // of the file when read
+    ReaderState Reader;                      // after reading it
+    std::unique_ptr<FoldingDatabase> Folded; // null: its statements are folded at its turn
+};
+
+// Reads `path` into `lists` (whose room is used again) and, with `folder`, folds its
+// statements: touches no database, so it runs on any thread. Never throws; what fails is done
+// again at the file's turn.
+HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
+                                    std::unique_ptr<FoldingDatabase> folder,
+                                    HourlyRecordLists lists);
+
+// ExtractHourlyFile(file.Path, ...) for a file read ahead: the same rows, progress and failures.
+void ExtractHourlyFile(HourlyFileAhead& file, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress);
+
+// Reads and folds the next file of a batch on a thread of its own while the current one is
+// written, so that the program's work and the server's overlap.
+class HourlyReadAhead {
+public:
+    HourlyReadAhead() = default;
+    ~HourlyReadAhead();
+    HourlyReadAhead(const HourlyReadAhead&) = delete;
+    HourlyReadAhead& operator=(const HourlyReadAhead&) = delete;
+
+    void Start(const QString& path, qint32 facilityId, std::unique_ptr<FoldingDatabase> folder,
+               HourlyRecordLists lists);
+    bool Started() const { return Next.valid(); }
+    // Waits for the file started last.
+    HourlyFileAhead Take();
+
+private:
+    std::future<HourlyFileAhead> Next;
+};
 
 } // namespace tarnwick

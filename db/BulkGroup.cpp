@@ -10,7 +10,7 @@ constexpr qsizetype ChunkRows = 16384;
 
 } // namespace
 
-BulkGroup::BulkGroup(StatementCache& statements, BulkWriter& writer)
+BulkGroup::BulkGroup(StatementPlans& statements, BulkWriter& writer)
     : Statements(statements), Writer(writer) {}
 
 TableFold& BulkGroup::FoldFor(const TableInfo& table) {
@@ -55,17 +55,21 @@ bool BulkGroup::Fold(const QString& text) {
     return true;
 }
 
-void BulkGroup::Flush() {
+void BulkGroup::FlushTo(BulkWriter& writer) {
     for (const std::unique_ptr<TableFold>& fold : Folds) {
         if (fold->IsEmpty())
             continue;
-        Writer.Write(*fold);
+        writer.Write(*fold);
         fold->Clear();
     }
 }
 
-void BulkGroup::Discard() {
-    Folds.clear();
+std::vector<const TableInfo*> BulkGroup::PendingTables() const {
+    std::vector<const TableInfo*> tables;
+    for (const std::unique_ptr<TableFold>& fold : Folds)
+        if (!fold->IsEmpty())
+            tables.push_back(&fold->Table());
+    return tables;
 }
 
 } // namespace tarnwick

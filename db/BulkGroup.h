@@ -11,22 +11,24 @@ namespace tarnwick {
 // The statements of a bulk group folded into pending rows per table, written in chunks.
 class BulkGroup {
 public:
-    BulkGroup(StatementCache& statements, BulkWriter& writer);
+    BulkGroup(StatementPlans& statements, BulkWriter& writer);
 
     // Folds one statement; false when it cannot be folded and is to run by itself, after
     // Flush(). Throws Error for a statement it cannot read or convert, or
     // Error when a full chunk is written and refused.
     bool Fold(const QString& text);
     // Writes every pending row. Throws Error.
-    void Flush();
-    // Forgets the pending rows: the transaction was rolled back.
-    void Discard();
+    void Flush() { FlushTo(Writer); }
+    // The same through another writer: the rows were folded where they could not be written.
+    void FlushTo(BulkWriter& writer);
+    // The tables that have pending rows.
+    std::vector<const TableInfo*> PendingTables() const;
 
 private:
     TableFold& FoldFor(const TableInfo& table);
     qsizetype PendingRows() const;
 
-    StatementCache& Statements;
+    StatementPlans& Statements;
     BulkWriter& Writer;
     std::vector<std::unique_ptr<TableFold>> Folds;
     std::vector<ColumnValue> Values; // reused for every statement

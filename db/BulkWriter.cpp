@@ -153,6 +153,25 @@ template <typename Number> void AppendNumber(QByteArray& out, Number value) {
     out.append(digits, end - digits);
 }
 
+// YYYY-MM-DD, as QDate::toString(Qt::ISODate) writes the years 1 to 9999 that a DATE holds
+// here, without its two allocations per row.
+void AppendIsoDate(QByteArray& out, QDate date) {
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999) {
+        out.append(date.toString(Qt::ISODate).toLatin1());
+        return;
+    }
+    char text[] = "0000-00-00";
+    for (int i = 3; i >= 0; --i, year /= 10)
+        text[i] = char('0' + year % 10);
+    text[5] = char('0' + month / 10);
+    text[6] = char('0' + month % 10);
+    text[8] = char('0' + day / 10);
+    text[9] = char('0' + day % 10);
+    out.append(text, 10);
+}
+
 // Doubles in their shortest form that reads back to the same double, as Qt's driver sends them.
 void AppendCopyValue(QByteArray& out, const ColumnValue& value) {
     switch (value.ValueKind) {
@@ -164,8 +183,7 @@ void AppendCopyValue(QByteArray& out, const ColumnValue& value) {
     case ColumnValue::Kind::Real:
         return AppendNumber(out, value.Real);
     case ColumnValue::Kind::Date:
-        out.append(value.Date.toString(Qt::ISODate).toLatin1());
-        return;
+        return AppendIsoDate(out, value.Date);
     case ColumnValue::Kind::Text:
         return AppendCopyText(out, value.Text.Text);
     }

@@ -1,5 +1,6 @@
 #include "SourcesDatabase.h"
 
+#include "FoldingDatabase.h"
 #include "SchemaCreation.h"
 #include "SqlSourcesDatabase.h"
 
@@ -7,6 +8,14 @@ namespace tarnwick {
 
 std::unique_ptr<SourcesDatabase> SourcesDatabase::Open(const QString& path) {
     return std::make_unique<SqlSourcesDatabase>(LocateDatabase(path));
+}
+
+std::unique_ptr<FoldingDatabase> SourcesDatabase::NewFolder() {
+    return nullptr;
+}
+
+void SourcesDatabase::WriteFolded(FoldingDatabase&) {
+    throw Error(QStringLiteral("This database cannot write folded rows."), FailureKind::BulkWrite);
 }
 
 void SourcesDatabase::Create(const QString& path) {

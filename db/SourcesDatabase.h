@@ -12,6 +12,8 @@ enum class DatabaseEngine { SQLite, PostgreSQL };
 
 enum class GroupMode { Statements, Bulk };
 
+class FoldingDatabase;
+
 // The one open Sources database on which every statement of the program runs.
 //
 // Execute() takes the program's own statement texts (INSERT INTO t (cols) VALUES (literals),
@@ -54,6 +56,14 @@ public:
     // lost connection is thrown as itself: there is nothing to run the statements on.
     virtual void BeginGroup(GroupMode mode = GroupMode::Statements) = 0;
     virtual void EndGroup() = 0;
+
+    // A FoldingDatabase for this database's tables, to fold a file's statements on another
+    // thread before its turn; nullptr where this database cannot write folded rows.
+    virtual std::unique_ptr<FoldingDatabase> NewFolder();
+    // Inside an outermost Bulk group: writes the rows `folder` folded, as if its statements had
+    // been executed here. Throws Error as EndGroup does, BulkWrite also when the tables
+    // changed since the folder was made.
+    virtual void WriteFolded(FoldingDatabase& folder);
 
     // Closes the connection; never throws.
     virtual void Close() noexcept = 0;

@@ -1,6 +1,7 @@
 #include "SqlSourcesDatabase.h"
 
 #include "DatabaseFailure.h"
+#include "FoldingDatabase.h"
 
 namespace tarnwick {
 
@@ -126,6 +127,30 @@ void SqlSourcesDatabase::EndGroup() {
         throw;
     }
     Writer->TransactionEnded();
+}
+
+std::unique_ptr<FoldingDatabase> SqlSourcesDatabase::NewFolder() {
+    EnsureOpen();
+    return std::make_unique<FoldingDatabase>(Connection.Location(), Catalog.Snapshot());
+}
+
+void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
+    EnsureOpen();
+    if (!Bulk || !Group.IsOutermost())
+        throw Error(QStringLiteral("Folded rows are written in an outermost bulk group only."),
+                    FailureKind::BulkWrite);
+    InBulk([&] {
+        // The folder's tables are those of an earlier connection: the same, or it folded for
+        // tables that are no longer there.
+        for (const TableInfo* table : folder.Rows().PendingTables()) {
+            const TableInfo* current = Catalog.Find(table->Name);
+            if (!current || !(*current == *table))
+                throw Error(QStringLiteral("The table %1 changed.").arg(table->Name),
+                            FailureKind::BulkWrite);
+        }
+        Bulk->Flush();
+        folder.Rows().FlushTo(*Writer);
+    });
 }
 
 void SqlSourcesDatabase::Close() noexcept {

@@ -23,6 +23,8 @@ public:
     QVariant ReadField(const QString& query, const QString& field) override;
     void BeginGroup(GroupMode mode) override;
     void EndGroup() override;
+    std::unique_ptr<FoldingDatabase> NewFolder() override;
+    void WriteFolded(FoldingDatabase& folder) override;
     void Close() noexcept override;
 
 private:

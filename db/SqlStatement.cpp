@@ -584,7 +584,7 @@ bool StatementSkeleton::Parse(QStringView text, SqlStatement& statement) const {
     constexpr std::size_t MaxPieces = 64;
     if (Pieces.size() > MaxPieces)
         return false;
-    std::array<qsizetype, MaxPieces> starts{};
+    std::array<qsizetype, MaxPieces> starts; // set up to the pieces used; no zeroing
     statement.Kind = Kind;
     statement.Values.resize(ValueColumns.size());
     statement.Conditions.resize(ConditionColumns.size());

@@ -73,13 +73,10 @@ bool IsFoldable(const SqlStatement& statement, const TableInfo& table,
 
 } // namespace
 
-StatementCache::StatementCache(DatabaseConnection& connection, TableCatalog& catalog)
-    : Connection(connection), Catalog(catalog) {
-    if (connection.Location().Engine == DatabaseEngine::SQLite)
-        SqliteConnection = SqliteHandle(connection.Database());
-}
+StatementPlans::StatementPlans(const DatabaseLocation& location, TableCatalog& catalog)
+    : Location(location), Catalog(catalog) {}
 
-StatementPlan& StatementCache::PlanFor(const QString& text) {
+StatementPlan& StatementPlans::PlanFor(const QString& text) {
     for (StatementPlan*& recent : Recent) {
         if (recent && recent->Skeleton && recent->Skeleton->Parse(text, Statement)) {
             std::swap(recent, Recent.front());
@@ -96,7 +93,7 @@ StatementPlan& StatementCache::PlanFor(const QString& text) {
     return plan;
 }
 
-StatementPlan& StatementCache::FindPlan(const QString& text) {
+StatementPlan& StatementPlans::FindPlan(const QString& text) {
     const std::size_t hash = StatementShape::QuickHash(Statement);
     for (const std::unique_ptr<StatementPlan>& plan : Plans)
         if (plan->Shape.Hash() == hash && plan->Shape.Matches(Statement))
@@ -108,11 +105,11 @@ StatementPlan& StatementCache::FindPlan(const QString& text) {
     return *Plans.back();
 }
 
-std::unique_ptr<StatementPlan> StatementCache::NewPlan(const QString& text) {
+std::unique_ptr<StatementPlan> StatementPlans::NewPlan(const QString& text) {
     const TableInfo* table = Catalog.Find(Statement.Table);
     if (!table)
         ThrowStatementFault(QStringLiteral("The database %1 has no table %2.")
-                                .arg(Connection.Location().Describe(), Statement.Table.toString()),
+                                .arg(Location.Describe(), Statement.Table.toString()),
                             text);
     auto plan = std::make_unique<StatementPlan>(Statement);
     plan->Table = table;
@@ -143,6 +140,12 @@ std::unique_ptr<StatementPlan> StatementCache::NewPlan(const QString& text) {
     return plan;
 }
 
+StatementCache::StatementCache(DatabaseConnection& connection, TableCatalog& catalog)
+    : StatementPlans(connection.Location(), catalog), Connection(connection) {
+    if (connection.Location().Engine == DatabaseEngine::SQLite)
+        SqliteConnection = SqliteHandle(connection.Database());
+}
+
 void StatementCache::Prepare(StatementPlan& plan, const QString& text) {
     plan.Statement = NewStatement();
     if (!plan.Statement->Prepare(BuildSql(Statement, *plan.Table, plan.Columns)))
@@ -156,7 +159,7 @@ std::unique_ptr<PreparedStatement> StatementCache::NewStatement() {
                                                  Connection.Location().Engine);
 }
 
-bool StatementCache::Convert(const StatementPlan& plan, const QString& text,
+bool StatementPlans::Convert(const StatementPlan& plan, const QString& text,
                              std::vector<ColumnValue>& values) {
     values.clear();
     if (plan.AlwaysSkipped)

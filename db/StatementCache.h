@@ -36,12 +36,12 @@ struct StatementPlan {
     std::optional<StatementSkeleton> Skeleton;    // of the last statement fully parsed
 };
 
-// Parses the program's statement texts and runs them as prepared statements, one per shape,
-// with each literal converted to its column's type. On SQLite they run through SQLite's own
-// interface on the connection Qt opened.
-class StatementCache {
+// Parses the program's statement texts into plans, one per shape, and converts each literal to
+// its column's type. Needs no connection: a bulk group folds with it on any thread.
+class StatementPlans {
 public:
-    StatementCache(DatabaseConnection& connection, TableCatalog& catalog);
+    StatementPlans(const DatabaseLocation& location, TableCatalog& catalog);
+    virtual ~StatementPlans() = default;
 
     // Parses `text` (kept as Parsed() until the next call) and returns its plan. Throws
     // Error for a text it cannot read or a table or column the database lacks.
@@ -52,6 +52,33 @@ public:
     // is to be skipped (a key column is NULL). Throws Error naming the statement.
     bool Convert(const StatementPlan& plan, const QString& text, std::vector<ColumnValue>& values);
 
+    // Forgets every plan, finalizing their statements.
+    void Clear() {
+        Recent = {};
+        Plans.clear();
+    }
+
+protected:
+    const DatabaseLocation& Location;
+    SqlStatement Statement; // reused, so that parsing does not allocate
+
+private:
+    StatementPlan& FindPlan(const QString& text);
+    std::unique_ptr<StatementPlan> NewPlan(const QString& text);
+
+    TableCatalog& Catalog;
+    std::vector<std::unique_ptr<StatementPlan>> Plans;
+    // The plans of the last statements: the writers alternate an INSERT and an UPDATE.
+    std::array<StatementPlan*, 2> Recent{};
+};
+
+// Runs the program's statements as prepared statements, one per shape, with each literal bound
+// as its column's type. On SQLite they run through SQLite's own interface on the connection Qt
+// opened.
+class StatementCache final : public StatementPlans {
+public:
+    StatementCache(DatabaseConnection& connection, TableCatalog& catalog);
+
     // Runs an INSERT or UPDATE; false when it was skipped. Throws Error.
     bool Run(const QString& text);
     // Reads a SELECT Count(*) query's one field.
@@ -60,25 +87,12 @@ public:
     // A new statement on this connection's engine.
     std::unique_ptr<PreparedStatement> NewStatement();
 
-    // Finalizes every statement: SQLite closes no connection with statements left.
-    void Clear() {
-        Recent = {};
-        Plans.clear();
-    }
-
 private:
-    StatementPlan& FindPlan(const QString& text);
-    std::unique_ptr<StatementPlan> NewPlan(const QString& text);
     void Prepare(StatementPlan& plan, const QString& text);
 
     DatabaseConnection& Connection;
-    TableCatalog& Catalog;
     sqlite3* SqliteConnection = nullptr; // the connection's own, on SQLite
-    std::vector<std::unique_ptr<StatementPlan>> Plans;
-    // The plans of the last statements: the writers alternate an INSERT and an UPDATE.
-    std::array<StatementPlan*, 2> Recent{};
-    SqlStatement Statement;          // reused, so that parsing does not allocate
-    std::vector<ColumnValue> Values; // reused for the same reason
+    std::vector<ColumnValue> Values;     // reused, so that running does not allocate
 };
 
 } // namespace tarnwick

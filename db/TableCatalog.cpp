@@ -53,12 +53,22 @@ ColumnType ColumnTypeOf(QStringView declaredType) {
 }
 
 TableCatalog::TableCatalog(const QSqlDatabase& database, DatabaseEngine engine)
-    : Database(database), Engine(engine) {}
+    : Database(&database), Engine(engine) {}
+
+std::unique_ptr<TableCatalog> TableCatalog::Snapshot() const {
+    std::unique_ptr<TableCatalog> copy(new TableCatalog);
+    copy->Engine = Engine;
+    for (const auto& [key, table] : Tables)
+        copy->Tables.emplace(key, std::make_unique<TableInfo>(*table));
+    return copy;
+}
 
 const TableInfo* TableCatalog::Find(QStringView name) {
     const QString key = name.toString().toLower();
     auto found = Tables.find(key);
     if (found == Tables.end()) {
+        if (!Database)
+            return nullptr;
         std::unique_ptr<TableInfo> table = Read(name.toString());
         if (!table)
             return nullptr;
@@ -73,7 +83,7 @@ std::unique_ptr<TableInfo> TableCatalog::Read(const QString& name) const {
 
 std::unique_ptr<TableInfo> TableCatalog::ReadSqlite(const QString& name) const {
     QSqlQuery table = RunCatalogQuery(
-        Database, Engine,
+        *Database, Engine,
         QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? "
                        "COLLATE NOCASE"),
         name);
@@ -82,7 +92,7 @@ std::unique_ptr<TableInfo> TableCatalog::ReadSqlite(const QString& name) const {
     auto info = std::make_unique<TableInfo>();
     info->Name = table.value(0).toString();
     QSqlQuery columns = RunCatalogQuery(
-        Database, Engine,
+        *Database, Engine,
         QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?) ORDER BY cid"),
         info->Name);
     while (columns.next())
@@ -95,7 +105,7 @@ std::unique_ptr<TableInfo> TableCatalog::ReadSqlite(const QString& name) const {
 std::unique_ptr<TableInfo> TableCatalog::ReadPostgres(const QString& name) const {
     // Unquoted names fold to lower case in PostgreSQL; any spelling of a visible table is found.
     QSqlQuery columns = RunCatalogQuery(
-        Database, Engine,
+        *Database, Engine,
         QStringLiteral(
             "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
             "COALESCE(a.attnum = ANY (i.indkey), false) "

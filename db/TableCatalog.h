@@ -16,11 +16,13 @@ struct ColumnInfo {
     ColumnType Type = ColumnType::Text;
     bool NotNull = false;
     bool PrimaryKey = false;
+    bool operator==(const ColumnInfo&) const = default;
 };
 
 struct TableInfo {
     QString Name; // as the catalog spells it
     std::vector<ColumnInfo> Columns;
+    bool operator==(const TableInfo&) const = default;
 
     // The column of that name, in any case; nullptr when there is none.
     const ColumnInfo* FindColumn(QStringView name) const;
@@ -41,13 +43,19 @@ public:
 
     void Forget() { Tables.clear(); }
 
+    // A copy of the tables read so far, with no database behind it: safe to use on another
+    // thread, and it finds no other table.
+    std::unique_ptr<TableCatalog> Snapshot() const;
+
 private:
+    TableCatalog() = default;
+
     std::unique_ptr<TableInfo> Read(const QString& name) const;
     std::unique_ptr<TableInfo> ReadSqlite(const QString& name) const;
     std::unique_ptr<TableInfo> ReadPostgres(const QString& name) const;
 
-    const QSqlDatabase& Database;
-    DatabaseEngine Engine;
+    const QSqlDatabase* Database = nullptr; // nullptr in a snapshot
+    DatabaseEngine Engine = DatabaseEngine::SQLite;
     std::map<QString, std::unique_ptr<TableInfo>> Tables; // by lower-case name
 };
 
