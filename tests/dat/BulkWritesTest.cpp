@@ -223,6 +223,28 @@ TEST_P(BulkWrites, ATableChangedAfterTheFoldGivesTheRowsOfTheStatements) {
               statements.Emissions);
 }
 
+// A file changed on disk after it was read ahead is read again at its turn; so is the file after
+// it, which has no "100" line and takes its facility from the changed one.
+TEST_P(BulkWrites, AFileChangedAfterItWasReadAheadIsLoadedAsItIsAtItsTurn) {
+    const auto hour = [](const char* h) { return SO2ConcLine("1", "010315", h, "1", "1", "1"); };
+    const QString first = WriteDatFile(Folder, "f1.DAT", {FacilityLine("1"), hour("01")});
+    const QString second = WriteDatFile(Folder, "f2.DAT", {hour("02")});
+    const QString path = FreshDatabase();
+    std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
+    database->ReadField("SELECT Count(*) AS n FROM EMISSIONS", "n");
+    HourlyFileAhead ahead1 = ReadHourlyFileAhead(first, 0, database->NewFolder(), {});
+    HourlyFileAhead ahead2 =
+        ReadHourlyFileAhead(second, ahead1.Reader.CurrentFacilityId, database->NewFolder(), {});
+    WriteDatFile(Folder, "f1.DAT", {FacilityLine("22"), hour("01"), hour("03")});
+    ReaderState state;
+    RecordingProgress quiet;
+    ExtractHourlyFile(ahead1, state, *database, quiet);
+    ExtractHourlyFile(ahead2, state, *database, quiet);
+    database->Close();
+    EXPECT_EQ(RowTexts(QueryRows(path, "SELECT FACILITY_ID, DATA_HOUR FROM EMISSIONS ORDER BY 2")),
+              QStringList({"22|1", "22|2", "22|3"}));
+}
+
 TEST_P(BulkWrites, AMissingColumnStopsAtTheSameLineKeepingTheSameRows) {
     ExpectSameEveryWay(RandomCorpus(4, 2, 40), 1, [](const QString& path) {
         RunSql(path, QStringLiteral("ALTER TABLE EMISSIONS DROP COLUMN NOX_AVG_PPM_PER_HOUR_ADJ"));
