@@ -140,8 +140,8 @@ void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
         throw Error(QStringLiteral("Folded rows are written in an outermost bulk group only."),
                     FailureKind::BulkWrite);
     InBulk([&] {
-        // The folder's tables are those of an earlier connection: the same, or it folded for
-        // tables that are no longer there.
+        // The folder copied the tables of an earlier connection: a fold for columns that have
+        // changed since would not give the rows of the statements.
         for (const TableInfo* table : folder.Rows().PendingTables()) {
             const TableInfo* current = Catalog.Find(table->Name);
             if (!current || !(*current == *table))

@@ -41,7 +41,6 @@ struct StatementPlan {
 class StatementPlans {
 public:
     StatementPlans(const DatabaseLocation& location, TableCatalog& catalog);
-    virtual ~StatementPlans() = default;
 
     // Parses `text` (kept as Parsed() until the next call) and returns its plan. Throws
     // Error for a text it cannot read or a table or column the database lacks.
@@ -52,7 +51,8 @@ public:
     // is to be skipped (a key column is NULL). Throws Error naming the statement.
     bool Convert(const StatementPlan& plan, const QString& text, std::vector<ColumnValue>& values);
 
-    // Forgets every plan, finalizing their statements.
+    // Forgets every plan, finalizing their statements: SQLite closes no connection with
+    // statements left.
     void Clear() {
         Recent = {};
         Plans.clear();
