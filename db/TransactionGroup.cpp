@@ -28,13 +28,13 @@ bool TransactionGroup::Begin() {
     return true;
 }
 
-bool TransactionGroup::End() {
+void TransactionGroup::End() {
     if (Depth == 0 || --Depth > 0)
-        return false;
+        return;
     const QSqlError error = Connection.Run(QStringLiteral("COMMIT"));
     Reset();
     if (!error.isValid())
-        return true;
+        return;
     Connection.Run(QStringLiteral("ROLLBACK"));
     throw Error(QStringLiteral("Cannot commit the statements to the database %1: %2 "
                                "The statements since the last commit were not saved.")

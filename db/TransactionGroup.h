@@ -20,9 +20,9 @@ public:
 
     // Opens a group; true when it began the transaction (the outermost group).
     bool Begin();
-    // Closes a group; true when it committed the transaction. Throws Error when the
-    // commit fails, after rolling back.
-    bool End();
+    // Closes a group, committing the transaction with the outermost one. Throws Error when
+    // the commit fails, after rolling back.
+    void End();
 
     // A statement that ran inside the group.
     void Remember(const QString& text);

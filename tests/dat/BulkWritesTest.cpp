@@ -245,6 +245,25 @@ TEST_P(BulkWrites, AFileChangedAfterItWasReadAheadIsLoadedAsItIsAtItsTurn) {
               QStringList({"22|1", "22|2", "22|3"}));
 }
 
+// Without a key nothing folds: every statement runs by itself, keys repeated and all. Rows of
+// one key may come in any order.
+TEST_P(BulkWrites, ATableWithoutAKeyGivesTheRowsOfTheStatements) {
+    const auto keyless = [](const QString& path) {
+        RunSql(path, "CREATE TABLE KEYLESS AS SELECT * FROM EMISSIONS");
+        RunSql(path, "DROP TABLE EMISSIONS");
+        RunSql(path, "ALTER TABLE KEYLESS RENAME TO EMISSIONS");
+    };
+    const auto sortedRows = [&](Way way) {
+        QStringList rows = RowTexts(Write(way, RandomCorpus(7, 2, 40), 1, keyless).Emissions);
+        rows.sort();
+        return rows;
+    };
+    const QStringList statements = sortedRows(Way::Statements);
+    EXPECT_FALSE(statements.isEmpty());
+    EXPECT_EQ(sortedRows(Way::Bulk), statements);
+    EXPECT_EQ(sortedRows(Way::ReadAhead), statements);
+}
+
 TEST_P(BulkWrites, AMissingColumnStopsAtTheSameLineKeepingTheSameRows) {
     ExpectSameEveryWay(RandomCorpus(4, 2, 40), 1, [](const QString& path) {
         RunSql(path, QStringLiteral("ALTER TABLE EMISSIONS DROP COLUMN NOX_AVG_PPM_PER_HOUR_ADJ"));

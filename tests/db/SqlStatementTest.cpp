@@ -121,6 +121,9 @@ TEST(ParseStatement, FaultsAreNamed) {
     EXPECT_TRUE(longer.contains(u"INSERT INTO t (a) VALUES (1, 222")) << longer;
     EXPECT_TRUE(longer.contains(u"...")) << longer;
     EXPECT_LT(longer.size(), 400);
+    const QString limit = QString(160, u'x');
+    EXPECT_EQ(StatementExcerpt(limit), limit);
+    EXPECT_EQ(StatementExcerpt(limit + u'y'), limit + QStringLiteral("..."));
 }
 
 // Names of one length with the same first and last letters share the quick hash, so only
