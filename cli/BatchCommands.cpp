@@ -1,9 +1,9 @@
-#include "BatchCommands.h"
+#include "cli/BatchCommands.h"
 
-#include "Extraction.h"
-#include "SourcesDatabase.h"
-#include "StopSignals.h"
-#include "TerminalBatchUi.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalBatchUi.h"
+#include "core/Extraction.h"
+#include "db/SourcesDatabase.h"
 
 #include <array>
 

@@ -1,10 +1,11 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "BatchCommands.h"
-#include "QtMessages.h"
-#include "StopSignals.h"
-#include "TerminalBatchUi.h"
-#include "ViewCommands.h"
+#include "cli/BatchCommands.h"
+#include "cli/StopSignals.h"
+#include "cli/TerminalBatchUi.h"
+#include "cli/ViewCommands.h"
+#include "core/QtMessages.h"
+#include "core/Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -143,7 +144,7 @@ int RunCommandLine(int argc, char** argv) {
     FilterQtMessages(false);
     const std::unique_ptr<QCoreApplication> app = NewRunnerApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnwick-batch"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TARNWICK_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
@@ -170,7 +171,7 @@ int RunCommandLine(int argc, char** argv) {
         return ExitSucceeded;
     }
     if (parser.isSet(versionOption)) {
-        std::cout << "tarnwick-batch " << TARNWICK_VERSION << '\n';
+        std::cout << "tarnwick-batch " << VersionText << '\n';
         return ExitSucceeded;
     }
     if (IsViewCommand(parser.positionalArguments().value(0)))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BatchUi.h"
+#include "core/BatchUi.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

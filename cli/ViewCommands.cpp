@@ -1,12 +1,12 @@
-#include "ViewCommands.h"
+#include "cli/ViewCommands.h"
 
-#include "BatchCommands.h"
-#include "CsvExport.h"
-#include "DataSummary.h"
-#include "Error.h"
-#include "HourlyChart.h"
-#include "SourcesReader.h"
-#include "TerminalBatchUi.h"
+#include "chart/HourlyChart.h"
+#include "cli/BatchCommands.h"
+#include "cli/TerminalBatchUi.h"
+#include "db/Error.h"
+#include "view/CsvExport.h"
+#include "view/DataSummary.h"
+#include "view/SourcesReader.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 int main(int argc, char** argv) {
     return tarnwick::RunCommandLine(argc, argv);

@@ -1,6 +1,6 @@
-#include "DatFrame.h"
+#include "dat/DatFrame.h"
 
-#include "TextRules.h"
+#include "db/TextRules.h"
 
 #include <QDateTime>
 #include <cerrno>

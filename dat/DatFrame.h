@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Error.h"
+#include "db/Error.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
-#include "EmissionsWriters.h"
+#include "dat/EmissionsWriters.h"
 
-#include "TextRules.h"
+#include "db/TextRules.h"
 
 #include <array>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HourlyRecords.h"
-#include "SourcesDatabase.h"
+#include "dat/HourlyRecords.h"
+#include "db/SourcesDatabase.h"
 
 #include <QString>
 #include <span>

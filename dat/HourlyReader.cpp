@@ -1,6 +1,6 @@
-#include "HourlyReader.h"
+#include "dat/HourlyReader.h"
 
-#include "EmissionsWriters.h"
+#include "dat/EmissionsWriters.h"
 
 namespace tarnwick {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FoldingDatabase.h"
-#include "HourlyRecords.h"
-#include "RecordProgress.h"
+#include "dat/HourlyRecords.h"
+#include "dat/RecordProgress.h"
+#include "db/FoldingDatabase.h"
 
 #include <future>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "HourlyRecords.h"
+#include "dat/HourlyRecords.h"
 
-#include "TextRules.h"
+#include "db/TextRules.h"
 
 #include <QDate>
 #include <optional>

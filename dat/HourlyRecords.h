@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DatFrame.h"
+#include "dat/DatFrame.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "BulkGroup.h"
+#include "db/BulkGroup.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BulkWriter.h"
-#include "StatementCache.h"
+#include "db/BulkWriter.h"
+#include "db/StatementCache.h"
 
 #include <memory>
 #include <vector>

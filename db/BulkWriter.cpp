@@ -1,7 +1,7 @@
-#include "BulkWriter.h"
+#include "db/BulkWriter.h"
 
-#include "DatabaseConnection.h"
-#include "DatabaseLocation.h"
+#include "db/DatabaseConnection.h"
+#include "db/DatabaseLocation.h"
 
 #include <QSqlDriver>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PreparedStatement.h"
-#include "RowFold.h"
+#include "db/PreparedStatement.h"
+#include "db/RowFold.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "DatabaseConnection.h"
+#include "db/DatabaseConnection.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>

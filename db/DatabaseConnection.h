@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DatabaseLocation.h"
+#include "db/DatabaseLocation.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

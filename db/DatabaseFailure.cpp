@@ -1,7 +1,7 @@
-#include "DatabaseFailure.h"
+#include "db/DatabaseFailure.h"
 
-#include "DatabaseConnection.h"
-#include "SqlStatement.h"
+#include "db/DatabaseConnection.h"
+#include "db/SqlStatement.h"
 
 namespace tarnwick {
 

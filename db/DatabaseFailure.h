@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DatabaseLocation.h"
+#include "db/DatabaseLocation.h"
 
-#include "Error.h"
+#include "db/Error.h"
 
 #include <QSqlError>
 

@@ -1,4 +1,4 @@
-#include "DatabaseLocation.h"
+#include "db/DatabaseLocation.h"
 
 #include <QFile>
 #include <QFileInfo>

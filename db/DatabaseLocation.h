@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SourcesDatabase.h"
+#include "db/SourcesDatabase.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "FoldingDatabase.h"
+#include "db/FoldingDatabase.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BulkGroup.h"
-#include "DatabaseLocation.h"
+#include "db/BulkGroup.h"
+#include "db/DatabaseLocation.h"
 
 namespace tarnwick {
 

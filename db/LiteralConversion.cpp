@@ -1,6 +1,6 @@
-#include "LiteralConversion.h"
+#include "db/LiteralConversion.h"
 
-#include "TextRules.h"
+#include "db/TextRules.h"
 
 #include <array>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SqlStatement.h"
+#include "db/SqlStatement.h"
 
 #include <QDate>
 #include <QStringView>

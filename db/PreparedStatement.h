@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DatabaseFailure.h"
-#include "LiteralConversion.h"
+#include "db/DatabaseFailure.h"
+#include "db/LiteralConversion.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "QtPreparedStatement.h"
+#include "db/QtPreparedStatement.h"
 
-#include "DatabaseConnection.h"
+#include "db/DatabaseConnection.h"
 
 #include <QSqlDriver>
 

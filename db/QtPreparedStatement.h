@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PreparedStatement.h"
-#include "SourcesDatabase.h"
+#include "db/PreparedStatement.h"
+#include "db/SourcesDatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,4 +1,4 @@
-#include "RowFold.h"
+#include "db/RowFold.h"
 
 #include <bit>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LiteralConversion.h"
-#include "TableCatalog.h"
+#include "db/LiteralConversion.h"
+#include "db/TableCatalog.h"
 
 #include <QString>
 #include <span>

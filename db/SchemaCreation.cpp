@@ -1,7 +1,7 @@
-#include "SchemaCreation.h"
+#include "db/SchemaCreation.h"
 
-#include "DatabaseConnection.h"
-#include "TableCatalog.h"
+#include "db/DatabaseConnection.h"
+#include "db/TableCatalog.h"
 
 #include <QFile>
 #include <QFileInfo>

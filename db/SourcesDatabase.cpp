@@ -1,8 +1,8 @@
-#include "SourcesDatabase.h"
+#include "db/SourcesDatabase.h"
 
-#include "FoldingDatabase.h"
-#include "SchemaCreation.h"
-#include "SqlSourcesDatabase.h"
+#include "db/FoldingDatabase.h"
+#include "db/SchemaCreation.h"
+#include "db/SqlSourcesDatabase.h"
 
 namespace tarnwick {
 

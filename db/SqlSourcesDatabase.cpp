@@ -1,7 +1,7 @@
-#include "SqlSourcesDatabase.h"
+#include "db/SqlSourcesDatabase.h"
 
-#include "DatabaseFailure.h"
-#include "FoldingDatabase.h"
+#include "db/DatabaseFailure.h"
+#include "db/FoldingDatabase.h"
 
 namespace tarnwick {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "BulkGroup.h"
-#include "BulkWriter.h"
-#include "DatabaseConnection.h"
-#include "StatementCache.h"
-#include "TableCatalog.h"
-#include "TransactionGroup.h"
+#include "db/BulkGroup.h"
+#include "db/BulkWriter.h"
+#include "db/DatabaseConnection.h"
+#include "db/StatementCache.h"
+#include "db/TableCatalog.h"
+#include "db/TransactionGroup.h"
 
 #include <memory>
 

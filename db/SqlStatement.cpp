@@ -1,6 +1,6 @@
-#include "SqlStatement.h"
+#include "db/SqlStatement.h"
 
-#include "LiteralConversion.h"
+#include "db/LiteralConversion.h"
 
 #include <algorithm>
 #include <array>

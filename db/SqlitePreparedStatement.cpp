@@ -1,6 +1,6 @@
-#include "SqlitePreparedStatement.h"
+#include "db/SqlitePreparedStatement.h"
 
-#include "DatabaseConnection.h"
+#include "db/DatabaseConnection.h"
 
 #include <QSqlDriver>
 #include <sqlite3.h>

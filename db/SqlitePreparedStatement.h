@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PreparedStatement.h"
+#include "db/PreparedStatement.h"
 
 #include <QSqlDatabase>
 #include <string>

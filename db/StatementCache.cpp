@@ -1,8 +1,8 @@
-#include "StatementCache.h"
+#include "db/StatementCache.h"
 
-#include "QtPreparedStatement.h"
-#include "RowFold.h"
-#include "SqlitePreparedStatement.h"
+#include "db/QtPreparedStatement.h"
+#include "db/RowFold.h"
+#include "db/SqlitePreparedStatement.h"
 
 #include <QSet>
 

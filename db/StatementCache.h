@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DatabaseConnection.h"
-#include "PreparedStatement.h"
-#include "SqlStatement.h"
-#include "StatementShape.h"
-#include "TableCatalog.h"
+#include "db/DatabaseConnection.h"
+#include "db/PreparedStatement.h"
+#include "db/SqlStatement.h"
+#include "db/StatementShape.h"
+#include "db/TableCatalog.h"
 
 #include <array>
 #include <memory>

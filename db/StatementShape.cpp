@@ -1,4 +1,4 @@
-#include "StatementShape.h"
+#include "db/StatementShape.h"
 
 #include <algorithm>
 

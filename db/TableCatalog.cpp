@@ -1,7 +1,7 @@
-#include "TableCatalog.h"
+#include "db/TableCatalog.h"
 
-#include "DatabaseConnection.h"
-#include "DatabaseFailure.h"
+#include "db/DatabaseConnection.h"
+#include "db/DatabaseFailure.h"
 
 #include <QSqlQuery>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LiteralConversion.h"
-#include "SourcesDatabase.h"
+#include "db/LiteralConversion.h"
+#include "db/SourcesDatabase.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "TransactionGroup.h"
+#include "db/TransactionGroup.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DatabaseConnection.h"
-#include "DatabaseFailure.h"
+#include "db/DatabaseConnection.h"
+#include "db/DatabaseFailure.h"
 
 #include <QStringList>
 #include <functional>

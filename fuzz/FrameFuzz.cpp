@@ -1,5 +1,5 @@
 // The line frame and the hourly record layouts over arbitrary bytes.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 
 using namespace tarnwick;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "HourlyRecords.h"
-#include "RecordProgress.h"
-#include "SourcesDatabase.h"
-#include "SqlStatement.h"
+#include "dat/HourlyRecords.h"
+#include "dat/RecordProgress.h"
+#include "db/SourcesDatabase.h"
+#include "db/SqlStatement.h"
 
 #include <QFile>
 #include <QString>

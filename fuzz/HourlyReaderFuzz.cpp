@@ -1,6 +1,6 @@
 // The hourly reader and the EMISSIONS writers over arbitrary bytes.
-#include "FuzzInput.h"
-#include "HourlyReader.h"
+#include "dat/HourlyReader.h"
+#include "fuzz/FuzzInput.h"
 
 using namespace tarnwick;
 

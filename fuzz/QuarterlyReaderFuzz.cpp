@@ -1,6 +1,6 @@
 // The quarterly reader and the header writers over arbitrary bytes.
-#include "FuzzInput.h"
-#include "QuarterlyReader.h"
+#include "fuzz/FuzzInput.h"
+#include "quarterly/QuarterlyReader.h"
 
 using namespace tarnwick;
 

@@ -1,5 +1,5 @@
 // The statement parser over arbitrary statement texts.
-#include "SqlStatement.h"
+#include "db/SqlStatement.h"
 
 using namespace tarnwick;
 

@@ -1,4 +1,4 @@
-#include "CodeTables.h"
+#include "quarterly/CodeTables.h"
 
 #include <array>
 #include <utility>

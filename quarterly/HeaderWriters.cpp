@@ -1,7 +1,7 @@
-#include "HeaderWriters.h"
+#include "quarterly/HeaderWriters.h"
 
-#include "StatisticText.h"
-#include "TextRules.h"
+#include "db/TextRules.h"
+#include "quarterly/StatisticText.h"
 
 #include <QStringList>
 

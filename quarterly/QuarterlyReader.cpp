@@ -1,9 +1,9 @@
-#include "QuarterlyReader.h"
+#include "quarterly/QuarterlyReader.h"
 
-#include "CodeTables.h"
-#include "HeaderWriters.h"
-#include "StatisticText.h"
-#include "TextRules.h"
+#include "db/TextRules.h"
+#include "quarterly/CodeTables.h"
+#include "quarterly/HeaderWriters.h"
+#include "quarterly/StatisticText.h"
 
 namespace tarnwick {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HourlyRecords.h"
-#include "RecordProgress.h"
-#include "SourcesDatabase.h"
+#include "dat/HourlyRecords.h"
+#include "dat/RecordProgress.h"
+#include "db/SourcesDatabase.h"
 
 namespace tarnwick {
 

@@ -1,4 +1,4 @@
-#include "StatisticText.h"
+#include "quarterly/StatisticText.h"
 
 #include <cmath>
 

@@ -13,6 +13,6 @@ cd "$here"
 if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
     "$root/scripts/install-deps.sh" --tests
     echo "No display: starting Tarnwick under Xvfb."
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$root/build/app/tarnwick"
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$root/build/gui/tarnwick"
 fi
-exec "$root/build/app/tarnwick"
+exec "$root/build/gui/tarnwick"

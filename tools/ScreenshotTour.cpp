@@ -2,12 +2,12 @@
 // open, during an hourly batch, the About box, and the Hourly Chart and Data Summary windows
 // over the samples. Usage: tarnwick_screenshots OUTPUT_FOLDER
 
-#include "AboutBox.h"
-#include "DataSummaryWindow.h"
-#include "HourlyChartWindow.h"
-#include "MainWindow.h"
-#include "ScriptedDialogs.h"
-#include "SourcesDatabase.h"
+#include "db/SourcesDatabase.h"
+#include "gui/AboutBox.h"
+#include "gui/DataSummaryWindow.h"
+#include "gui/HourlyChartWindow.h"
+#include "gui/MainWindow.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>

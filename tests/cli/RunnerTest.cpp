@@ -1,6 +1,6 @@
-#include "BatchDatFiles.h"
-#include "TestDatabases.h"
-#include "ViewCorpus.h"
+#include "tests/support/BatchDatFiles.h"
+#include "tests/support/TestDatabases.h"
+#include "tests/support/ViewCorpus.h"
 
 #include <QDate>
 #include <QFile>

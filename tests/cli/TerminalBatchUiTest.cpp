@@ -1,4 +1,4 @@
-#include "TerminalBatchUi.h"
+#include "cli/TerminalBatchUi.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

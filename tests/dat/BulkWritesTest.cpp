@@ -3,11 +3,11 @@
 // statement path: the same files written every way into fresh databases must leave the same rows,
 // fail at the same line with the same message, and keep the same rows when they fail.
 
-#include "DatTestFiles.h"
-#include "DatabaseLocation.h"
-#include "HourlyReader.h"
-#include "RecordingDatabase.h"
-#include "TestDatabases.h"
+#include "dat/HourlyReader.h"
+#include "db/DatabaseLocation.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/RecordingDatabase.h"
+#include "tests/support/TestDatabases.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "DatFrame.h"
-#include "DatTestFiles.h"
-#include "HourlyRecords.h"
+#include "dat/DatFrame.h"
+#include "dat/HourlyRecords.h"
+#include "tests/support/DatTestFiles.h"
 
 #include <QTemporaryDir>
 #include <cmath>

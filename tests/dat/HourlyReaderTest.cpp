@@ -1,9 +1,9 @@
 // What an hourly ".DAT" file gives the database: the statement texts, byte for byte, from a line
 // through the reader and its writers, one table row per record type; the order of the writers;
 // the progress; and where a failure stops.
-#include "HourlyReader.h"
-#include "DatTestFiles.h"
-#include "RecordingDatabase.h"
+#include "dat/HourlyReader.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/RecordingDatabase.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

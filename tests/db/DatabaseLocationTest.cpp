@@ -1,6 +1,6 @@
-#include "DatabaseLocation.h"
-#include "DatTestFiles.h"
-#include "TestDatabases.h"
+#include "db/DatabaseLocation.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/TestDatabases.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

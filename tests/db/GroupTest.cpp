@@ -1,5 +1,5 @@
-#include "SourcesDatabase.h"
-#include "TestDatabases.h"
+#include "db/SourcesDatabase.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 

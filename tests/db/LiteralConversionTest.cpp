@@ -1,5 +1,5 @@
-#include "LiteralConversion.h"
-#include "DatTestFiles.h"
+#include "db/LiteralConversion.h"
+#include "tests/support/DatTestFiles.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "DatTestFiles.h"
-#include "DatabaseConnection.h"
-#include "SourcesDatabase.h"
-#include "TestDatabases.h"
+#include "db/DatabaseConnection.h"
+#include "db/SourcesDatabase.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/TestDatabases.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
-#include "SqlStatement.h"
-#include "DatTestFiles.h"
-#include "StatementShape.h"
-#include "TestDatabases.h"
+#include "db/SqlStatement.h"
+#include "db/StatementShape.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "DatTestFiles.h"
-#include "SourcesDatabase.h"
-#include "TestDatabases.h"
+#include "db/SourcesDatabase.h"
+#include "tests/support/DatTestFiles.h"
+#include "tests/support/TestDatabases.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "QuarterlyReader.h"
-#include "QuarterlyTestFiles.h"
-#include "RecordingDatabase.h"
+#include "quarterly/QuarterlyReader.h"
+#include "tests/support/QuarterlyTestFiles.h"
+#include "tests/support/RecordingDatabase.h"
 
 #include <QLocale>
 #include <QTemporaryDir>

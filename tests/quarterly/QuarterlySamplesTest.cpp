@@ -1,8 +1,8 @@
 // The sample reports of the samples folder, loaded into a fresh SQLite Sources database.
-#include "QuarterlyReader.h"
-#include "QuarterlyTestFiles.h"
-#include "RecordingDatabase.h"
-#include "TestDatabases.h"
+#include "quarterly/QuarterlyReader.h"
+#include "tests/support/QuarterlyTestFiles.h"
+#include "tests/support/RecordingDatabase.h"
+#include "tests/support/TestDatabases.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

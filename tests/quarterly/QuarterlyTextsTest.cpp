@@ -1,6 +1,6 @@
 // The texts the quarterly rows are written with: numbers and the names of type codes.
-#include "CodeTables.h"
-#include "StatisticText.h"
+#include "quarterly/CodeTables.h"
+#include "quarterly/StatisticText.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

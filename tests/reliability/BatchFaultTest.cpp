@@ -1,5 +1,5 @@
-#include "DatabaseConnection.h"
-#include "FaultHarness.h"
+#include "db/DatabaseConnection.h"
+#include "tests/reliability/FaultHarness.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "FaultHarness.h"
-#include "QuarterlyTestFiles.h"
+#include "tests/reliability/FaultHarness.h"
+#include "tests/support/QuarterlyTestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

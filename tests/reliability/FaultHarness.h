@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScriptedBatchUi.h"
+#include "tests/support/ScriptedBatchUi.h"
 
 #include <QString>
 #include <QStringList>

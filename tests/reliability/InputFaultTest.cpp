@@ -1,4 +1,4 @@
-#include "FaultHarness.h"
+#include "tests/reliability/FaultHarness.h"
 
 #include <QFile>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "TestDatabases.h"
+#include "tests/support/TestDatabases.h"
 
-#include "DatabaseConnection.h"
+#include "db/DatabaseConnection.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DatabaseLocation.h"
-#include "SourcesDatabase.h"
+#include "db/DatabaseLocation.h"
+#include "db/SourcesDatabase.h"
 
 #include <QList>
 #include <QString>

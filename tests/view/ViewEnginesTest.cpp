@@ -1,8 +1,8 @@
-#include "CsvExport.h"
-#include "Error.h"
-#include "HourlySeries.h"
-#include "SourcesReader.h"
-#include "ViewCorpus.h"
+#include "db/Error.h"
+#include "tests/support/ViewCorpus.h"
+#include "view/CsvExport.h"
+#include "view/HourlySeries.h"
+#include "view/SourcesReader.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

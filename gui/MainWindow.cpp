@@ -1,0 +1,219 @@
+#include "gui/MainWindow.h"
+
+#include "gui/AboutBox.h"
+#include "gui/DataSummaryWindow.h"
+#include "gui/HourlyChartWindow.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+
+namespace tarnwick {
+
+namespace {
+
+// No "Database Files (*.mdb)": an Access file is a database Tarnwick cannot open.
+const QString AllFilesFilter = QStringLiteral("All Files (*.*)");
+const QStringList DatabaseFileFilters = {
+    AllFilesFilter,
+    QStringLiteral("Sources Databases (*.db *.sqlite *.sqlite3 *.pgconn)"),
+};
+
+const QString StopQuestion =
+    QStringLiteral("An extraction is running. Stop it after the file being written and close "
+                   "Tarnwick?\n\nEach file is written whole: the files done stay in the "
+                   "database, the others are not read.");
+
+// Posts `call` to run on the window's thread, after what was posted before it.
+template <typename Call> void OnWindowThread(QObject* window, Call call) {
+    QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), WindowDialogs(dialogs), Controls(BuildMainWindowControls(*this)),
+      BatchView(Controls, dialogs, this), QueuedView(BatchView, this) {
+    ConnectCommands();
+    ShowStartState();
+}
+
+MainWindow::~MainWindow() {
+    // The database was opened on the command thread, and is closed there.
+    Commands.RunAndWait([this] { CloseDatabase(); });
+}
+
+void MainWindow::ConnectCommands() {
+    // A command of the window's own thread runs to its end before the next is taken.
+    auto bind = [this](QAction* item, std::function<void()> command) {
+        connect(item, &QAction::triggered, this, [this, command = std::move(command)] {
+            if (Running || InCommand)
+                return;
+            InCommand = true;
+            command();
+            InCommand = false;
+        });
+    };
+    auto bindBackground = [this](QAction* item, std::function<void(BatchUi&)> command) {
+        connect(item, &QAction::triggered, this,
+                [this, command = std::move(command)] { RunInBackground(command); });
+    };
+    bind(Controls.mnuOpenSourcesDB, [this] { OpenSourcesDatabase(); });
+    bind(Controls.mnuLocateDATFiles, [this] { LocateDatFiles(Run, BatchView); });
+    // "Change path to Sources DB" has no action: "Open Sources DB" picks another database.
+    bindBackground(Controls.mnuExtractEmissionsData,
+                   [this](BatchUi& ui) { ExtractHourlyData(Run, ui, DatFiles); });
+    bindBackground(Controls.mnuExtractHeaderData,
+                   [this](BatchUi& ui) { ExtractQuarterlyData(Run, ui, DatFiles); });
+    bind(Controls.mnuHourlyChart, [this] {
+        ShowViewWindow(ChartWindow, new HourlyChartWindow(Run.DatabasePath, WindowDialogs, this));
+    });
+    bind(Controls.mnuDataSummary, [this] {
+        ShowViewWindow(SummaryWindow, new DataSummaryWindow(Run.DatabasePath, WindowDialogs, this));
+    });
+    bind(Controls.mnuTarnwick, [this] { ShowAbout(); });
+    connect(Controls.mnuExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::ShowStartState() {
+    WidgetBatchUi::ShowPath(*Controls.lblExtractFrom2, Run.DatFolder);
+    Controls.fraProgress->setVisible(false);
+    SetDatabaseCommandsEnabled(false);
+}
+
+void MainWindow::SetDatabaseCommandsEnabled(bool enabled) {
+    DatabaseOpen = enabled;
+    Controls.fraDBInfo->setEnabled(enabled);
+    for (QLabel* caption : Controls.CountCaptions)
+        caption->setEnabled(enabled);
+    SetCommandsAvailable(!Running);
+}
+
+// While a command runs, only Exit (which asks) and About stay available.
+void MainWindow::SetCommandsAvailable(bool available) {
+    const bool withDatabase = available && DatabaseOpen;
+    Controls.mnuOpenSourcesDB->setEnabled(available);
+    Controls.mnuExtract->menuAction()->setEnabled(withDatabase);
+    Controls.mnuView->menuAction()->setEnabled(withDatabase);
+    Controls.mnuLocateDATFiles->setEnabled(withDatabase);
+    Controls.mnuLocateSourcesDB->setEnabled(withDatabase);
+}
+
+QString MainWindow::ChooseDatabaseFile() {
+    return WindowDialogs.ChooseExistingFile(this, DatabaseFileFilters, AllFilesFilter);
+}
+
+void MainWindow::OpenSourcesDatabase() {
+    const QString chosen = ChooseDatabaseFile();
+    if (chosen.isEmpty())
+        return; // Cancel keeps the database, its path and its counts
+    const ShownCaptions previous = TakeCaptions();
+    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, chosen);
+    RunInBackground(
+        [this, chosen, previous](BatchUi& ui) { OpenChosenDatabase(chosen, previous, ui); });
+}
+
+// On the command thread. A database that fails to open leaves the previous one, its path and
+// its counts in place.
+void MainWindow::OpenChosenDatabase(const QString& chosen, const ShownCaptions& previous,
+                                    BatchUi& ui) {
+    std::unique_ptr<SourcesDatabase> previousDatabase = std::move(Run.SourcesDatabase);
+    const QString previousPath = std::exchange(Run.DatabasePath, chosen);
+    try {
+        RefreshRecordCounts(Run, ui);
+    } catch (const Error& error) {
+        CloseDatabase();
+        Run.SourcesDatabase = std::move(previousDatabase);
+        Run.DatabasePath = previousPath;
+        OnWindowThread(this, [this, previous] { RestoreCaptions(previous); });
+        ui.ShowMessage(QStringLiteral("The Sources database %1 cannot be opened.\n\n%2")
+                           .arg(chosen, error.Message),
+                       MessageIcon::Critical);
+        return;
+    }
+    if (previousDatabase)
+        previousDatabase->Close();
+    OnWindowThread(this, [this] { SetDatabaseCommandsEnabled(true); });
+}
+
+MainWindow::ShownCaptions MainWindow::TakeCaptions() const {
+    ShownCaptions shown;
+    shown.Location = Controls.lblExtractTo2->toolTip();
+    for (std::size_t i = 0; i < shown.Counts.size(); ++i)
+        shown.Counts.at(i) = Controls.CountValues.at(i)->text();
+    return shown;
+}
+
+void MainWindow::RestoreCaptions(const ShownCaptions& previous) {
+    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, previous.Location);
+    for (std::size_t i = 0; i < previous.Counts.size(); ++i)
+        WidgetBatchUi::ShowCaption(*Controls.CountValues.at(i), previous.Counts.at(i));
+}
+
+void MainWindow::ShowAbout() {
+    // Owned by no form: it is placed on the screen, not over this window.
+    if (!About)
+        About = std::make_unique<AboutBox>();
+    About->exec();
+}
+
+void MainWindow::ShowViewWindow(QPointer<QWidget>& shown, QWidget* window) {
+    // A new window each time reads the database as it is now, after any batch since.
+    delete shown;
+    shown = window;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::RunInBackground(std::function<void(BatchUi&)> command) {
+    if (Running)
+        return;
+    Running = true;
+    SetCommandsAvailable(false);
+    QueuedView.ClearStop();
+    Commands.Run([this, command = std::move(command)] {
+        try {
+            command(QueuedView);
+        } catch (const std::exception& error) {
+            QueuedView.ShowMessage(MessageOf(error), MessageIcon::Critical);
+        }
+        OnWindowThread(this, [this] { CommandDone(); });
+    });
+}
+
+void MainWindow::CommandDone() {
+    Running = false;
+    SetCommandsAvailable(true);
+    emit commandFinished();
+    if (CloseWhenDone)
+        close();
+}
+
+// On the command thread, or when no command runs.
+void MainWindow::CloseDatabase() noexcept {
+    if (!Run.SourcesDatabase)
+        return;
+    Run.SourcesDatabase->Close();
+    Run.SourcesDatabase.reset();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!Running) {
+        Commands.RunAndWait([this] { CloseDatabase(); });
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (CloseWhenDone || !WindowDialogs.AskYesNo(this, ApplicationTitle, StopQuestion))
+        return;
+    CloseWhenDone = true;
+    QueuedView.RequestStop();
+    if (!Running) // it ended while the question was open
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+} // namespace tarnwick

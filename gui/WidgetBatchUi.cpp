@@ -1,0 +1,77 @@
+#include "gui/WidgetBatchUi.h"
+
+#include "gui/Application.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace tarnwick {
+
+WidgetBatchUi::WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, QWidget* window)
+    : Controls(controls), WindowDialogs(dialogs), Window(window) {}
+
+void WidgetBatchUi::ShowMessage(const QString& text, MessageIcon icon) {
+    WindowDialogs.ShowMessage(Window, ApplicationTitle, text, icon);
+}
+
+std::optional<QString> WidgetBatchUi::AskText(const QString& prompt, const QString& title,
+                                              const QString& defaultAnswer) {
+    return WindowDialogs.AskText(Window, title, prompt, defaultAnswer);
+}
+
+void WidgetBatchUi::ShowCaption(QLabel& label, const QString& caption) {
+    label.setText(caption);
+    label.repaint();
+}
+
+void WidgetBatchUi::ShowPath(QLabel& label, const QString& path) {
+    label.setToolTip(path);
+    const int width = label.contentsRect().width() - 2 * label.margin();
+    ShowCaption(label, label.fontMetrics().elidedText(path, Qt::ElideMiddle, width));
+}
+
+void WidgetBatchUi::ShowValue(QProgressBar& bar, float value) {
+    bar.setValue(qRound(value));
+    bar.repaint();
+}
+
+void WidgetBatchUi::ShowPanel(bool visible) {
+    Controls.fraProgress->setVisible(visible);
+    // A hidden panel leaves its place to be painted by the window behind it.
+    (visible ? *Controls.fraProgress : *Controls.fraProgress->parentWidget()).repaint();
+}
+
+void WidgetBatchUi::FolderChanged(const QString& folder) {
+    ShowPath(*Controls.lblExtractFrom2, folder);
+}
+
+void WidgetBatchUi::RecordCounted(CountedTable table, qint64 count) {
+    ShowCaption(*Controls.CountValue(table), QString::number(count));
+}
+
+// The hourly batch shows the file's number before its name, the quarterly batch (after
+// reading the file) its name first; both then move the batch bar.
+void WidgetBatchUi::FileStarting(const FileStep& step) {
+    ShowPanel(true);
+    ShowCaption(*Controls.lblNumofFiles2, step.FileNumberCaption);
+    ShowCaption(*Controls.lblExtractingRecordNum, step.ExtractingCaption);
+    ShowValue(*Controls.prgExtractFiles, step.BatchProgress);
+}
+
+void WidgetBatchUi::FileExtracted(const FileStep& step) {
+    ShowPanel(true);
+    ShowCaption(*Controls.lblExtractingRecordNum, step.ExtractingCaption);
+    ShowCaption(*Controls.lblNumofFiles2, step.FileNumberCaption);
+    ShowValue(*Controls.prgExtractFiles, step.BatchProgress);
+}
+
+void WidgetBatchUi::BatchFinished(const BatchOutcome&) {
+    ShowPanel(false);
+}
+
+void WidgetBatchUi::SetRecordProgress(float value) {
+    ShowValue(*Controls.prgExtractRecords, value);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/BatchUi.h"
+#include "gui/Dialogs.h"
+#include "gui/MainWindowLayout.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+namespace tarnwick {
+
+// What the batch commands show, on frmMain's controls, each change repainted at once.
+class WidgetBatchUi : public BatchUi {
+public:
+    WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, QWidget* window);
+
+    void ShowMessage(const QString& text, MessageIcon icon) override;
+    std::optional<QString> AskText(const QString& prompt, const QString& title,
+                                   const QString& defaultAnswer) override;
+
+    void FolderChanged(const QString& folder) override;
+    void RecordCounted(CountedTable table, qint64 count) override;
+    void FileStarting(const FileStep& step) override;
+    void FileExtracted(const FileStep& step) override;
+    void BatchFinished(const BatchOutcome& outcome) override;
+    void SetRecordProgress(float value) override;
+
+    // Also used by the window for the database location and counts.
+    static void ShowCaption(QLabel& label, const QString& caption);
+    // A folder or database path: elided in the middle when longer than the label, whole in
+    // its tooltip.
+    static void ShowPath(QLabel& label, const QString& path);
+
+private:
+    static void ShowValue(QProgressBar& bar, float value);
+    void ShowPanel(bool visible);
+
+    const MainWindowControls& Controls;
+    Dialogs& WindowDialogs;
+    QWidget* Window;
+};
+
+} // namespace tarnwick

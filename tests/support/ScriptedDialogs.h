@@ -1,0 +1,91 @@
+#pragma once
+
+#include "gui/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace tarnwick {
+
+// Dialogs answered in advance: every dialog is recorded and returns at once.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Message {
+        QString Title;
+        QString Text;
+        MessageIcon Icon;
+    };
+    struct Question {
+        QString Title;
+        QString Prompt;
+        QString DefaultAnswer;
+    };
+    struct FileRequest {
+        QStringList Filters;
+        QString SelectedFilter;
+    };
+
+    std::deque<std::optional<QString>> TextAnswers; // std::nullopt answers Cancel
+    std::deque<QString> FileChoices;                // an empty text answers Cancel
+    std::deque<QString> SaveChoices;                // likewise, for the save dialog
+    std::deque<bool> YesNoAnswers;
+
+    std::vector<Message> Messages;
+    std::vector<Question> Questions;
+    std::vector<FileRequest> FileRequests;
+    QStringList YesNoQuestions;
+
+    void ShowMessage(QWidget*, const QString& title, const QString& text,
+                     MessageIcon icon) override {
+        Messages.push_back({title, text, icon});
+    }
+
+    std::optional<QString> AskText(QWidget*, const QString& title, const QString& prompt,
+                                   const QString& defaultAnswer) override {
+        Questions.push_back({title, prompt, defaultAnswer});
+        if (TextAnswers.empty()) {
+            ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+            return std::nullopt;
+        }
+        std::optional<QString> answer = TextAnswers.front();
+        TextAnswers.pop_front();
+        return answer;
+    }
+
+    QString ChooseExistingFile(QWidget*, const QStringList& filters,
+                               const QString& selectedFilter) override {
+        FileRequests.push_back({filters, selectedFilter});
+        if (FileChoices.empty()) {
+            ADD_FAILURE() << "unexpected file dialog";
+            return QString();
+        }
+        QString choice = FileChoices.front();
+        FileChoices.pop_front();
+        return choice;
+    }
+
+    bool AskYesNo(QWidget*, const QString&, const QString& question) override {
+        YesNoQuestions.push_back(question);
+        if (YesNoAnswers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << question.toStdString();
+            return false;
+        }
+        const bool answer = YesNoAnswers.front();
+        YesNoAnswers.pop_front();
+        return answer;
+    }
+
+    QString ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        if (SaveChoices.empty()) {
+            ADD_FAILURE() << "unexpected save dialog";
+            return QString();
+        }
+        QString choice = SaveChoices.front();
+        SaveChoices.pop_front();
+        return choice;
+    }
+};
+
+} // namespace tarnwick

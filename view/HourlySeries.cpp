@@ -1,0 +1,69 @@
+#include "view/HourlySeries.h"
+
+#include "db/Error.h"
+#include "view/SourcesReader.h"
+
+namespace tarnwick {
+
+QList<ChartFacility> ReadChartFacilities(SourcesReader& reader) {
+    const std::map<qint64, Plant> plants = ReadPlants(reader);
+    QSqlQuery query = reader.Run(
+        // GROUP BY rather than DISTINCT: PostgreSQL orders DISTINCT rows only by what they hold.
+        QStringLiteral("SELECT FACILITY_ID, UNIT_ID FROM EMISSIONS GROUP BY FACILITY_ID, UNIT_ID "
+                       "ORDER BY FACILITY_ID, ") +
+        reader.CodePointOrder(QStringLiteral("UNIT_ID")));
+    QList<ChartFacility> facilities;
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        if (facilities.isEmpty() || facilities.back().Id != id) {
+            const auto plant = plants.find(id);
+            facilities << ChartFacility{
+                id, plant == plants.end() ? QString() : plant->second.Name, {}};
+        }
+        facilities.back().Units << query.value(1).toString();
+    }
+    return facilities;
+}
+
+std::pair<QDate, QDate> ReadUnitDays(SourcesReader& reader, qint64 facility, const QString& unit) {
+    QSqlQuery query = reader.Run(QStringLiteral("SELECT MIN(DATA_DATE), MAX(DATA_DATE) FROM "
+                                                "EMISSIONS WHERE FACILITY_ID = ? AND UNIT_ID = ?"),
+                                 {facility, unit});
+    if (!query.next() || query.value(0).isNull())
+        throw Error(QStringLiteral("EMISSIONS holds no hours of unit \"%1\" of facility %2.")
+                        .arg(unit)
+                        .arg(facility),
+                    FailureKind::File);
+    return {DateValue(query.value(0)), DateValue(query.value(1))};
+}
+
+QList<HourlyRun> ReadHourlyRuns(SourcesReader& reader, const HourlyRequest& request) {
+    // The column name comes from the fixed list of measures, never from the user.
+    const QString sql =
+        QStringLiteral("SELECT DATA_DATE, DATA_HOUR, %1 FROM EMISSIONS WHERE FACILITY_ID = ? AND "
+                       "UNIT_ID = ? AND DATA_DATE >= ? AND DATA_DATE <= ? "
+                       "ORDER BY DATA_DATE, DATA_HOUR")
+            .arg(request.Shown->Column);
+    QSqlQuery query = reader.Run(sql, {request.FacilityId, request.UnitId,
+                                       DateParameter(request.From), DateParameter(request.To)});
+    QList<HourlyRun> runs;
+    qint64 previous = 0;
+    bool runOpen = false;
+    while (query.next()) {
+        if (query.value(2).isNull()) {
+            runOpen = false;
+            continue;
+        }
+        const HourValue point{Hour{DateValue(query.value(0)), query.value(1).toInt()},
+                              query.value(2).toDouble()};
+        const qint64 serial = point.At.Serial();
+        if (!runOpen || serial != previous + 1)
+            runs.emplace_back();
+        runs.back() << point;
+        previous = serial;
+        runOpen = true;
+    }
+    return runs;
+}
+
+} // namespace tarnwick
