@@ -1,9 +1,7 @@
 #include "db/SqlStatement.h"
 
 #include "db/LiteralConversion.h"
-
-#include <algorithm>
-#include <array>
+#include "db/StatementScanning.h"
 
 namespace tarnwick {
 
@@ -20,24 +18,6 @@ struct Token {
     bool HasDoubledQuotes = false;
     bool IsName = false; // a word that can name a table, column or field
 };
-
-// What a character below 128 is; everything above is part of a word.
-enum CharFlag : unsigned char { Space = 1, Punctuation = 2, NameStart = 4, NamePart = 8 };
-
-constexpr std::array<unsigned char, 128> AsciiFlags = [] {
-    std::array<unsigned char, 128> flags{};
-    for (char c : {' ', '\t', '\r', '\n', '\f', '\v'})
-        flags[static_cast<unsigned char>(c)] = Space;
-    for (char c : {'(', ')', ',', '=', '*', ';', '\'', '#'})
-        flags[static_cast<unsigned char>(c)] = Punctuation;
-    for (int c = 0; c < 128; ++c) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
-            flags[c] = NameStart | NamePart;
-        else if (c >= '0' && c <= '9')
-            flags[c] = NamePart;
-    }
-    return flags;
-}();
 
 bool IsSpace(char16_t c) {
     return c < AsciiFlags.size() && (AsciiFlags[c] & Space);
@@ -177,20 +157,12 @@ private:
 
     void ReadText() {
         const qsizetype start = ++Position;
-        for (;;) {
-            const qsizetype quote = Find(u'\'', Position);
-            if (quote < 0)
-                Fail(QStringLiteral("a text value is not closed by a quote"), start - 1);
-            if (quote + 1 < Source.size() && Source[quote + 1] == u'\'') {
-                Current.HasDoubledQuotes = true;
-                Position = quote + 2;
-                continue;
-            }
-            Current.Kind = TokenKind::Text;
-            Current.Text = Source.sliced(start, quote - start);
-            Position = quote + 1;
-            return;
-        }
+        const qsizetype quote = TextLiteralEnd(Source, start, Current.HasDoubledQuotes);
+        if (quote < 0)
+            Fail(QStringLiteral("a text value is not closed by a quote"), start - 1);
+        Current.Kind = TokenKind::Text;
+        Current.Text = Source.sliced(start, quote - start);
+        Position = quote + 1;
     }
 
     void ReadDate() {
@@ -470,155 +442,6 @@ SqlStatement ParseStatement(QStringView text) {
 
 void ParseStatement(QStringView text, SqlStatement& statement) {
     StatementParser(text, statement).Parse();
-}
-
-namespace {
-
-// Where a literal's token lies in the text, quotes and # signs included.
-struct LiteralToken {
-    qsizetype Start = 0;
-    qsizetype End = 0;
-    LiteralKind Kind = LiteralKind::Text;
-    bool Condition = false;
-    std::size_t Index = 0;
-};
-
-LiteralToken TokenOf(QStringView text, const SqlLiteral& literal, bool condition,
-                     std::size_t index) {
-    const qsizetype inside = literal.Text.data() - text.data();
-    const qsizetype delimiters = literal.Kind == LiteralKind::Number ? 0 : 1;
-    return {inside - delimiters, inside + literal.Text.size() + delimiters, literal.Kind, condition,
-            index};
-}
-
-bool IsWordEnd(char16_t c) {
-    return c < AsciiFlags.size() && (AsciiFlags[c] & (Space | Punctuation));
-}
-
-// Each scans one literal at `position` as the tokenizer and the parser would read it, and
-// moves `position` past it; false where the parser would have to judge.
-bool ScanText(QStringView text, qsizetype& position, SqlLiteral& literal) {
-    if (position >= text.size() || text[position] != u'\'')
-        return false;
-    const char16_t* const chars = text.utf16();
-    literal.HasDoubledQuotes = false;
-    for (qsizetype i = position + 1; i < text.size(); ++i) {
-        if (chars[i] != u'\'')
-            continue;
-        if (i + 1 < text.size() && chars[i + 1] == u'\'') {
-            literal.HasDoubledQuotes = true;
-            ++i;
-            continue;
-        }
-        literal.Text = text.sliced(position + 1, i - position - 1);
-        position = i + 1;
-        return true;
-    }
-    return false;
-}
-
-bool ScanDate(QStringView text, qsizetype& position, SqlLiteral& literal) {
-    if (position >= text.size() || text[position] != u'#')
-        return false;
-    const qsizetype close = text.indexOf(u'#', position + 1);
-    if (close < 0)
-        return false;
-    literal.Text = text.sliced(position + 1, close - position - 1);
-    const std::optional<QDate> date = ReadUsDate(literal.Text);
-    if (!date)
-        return false;
-    literal.Date = *date;
-    position = close + 1;
-    return true;
-}
-
-bool ScanNumber(QStringView text, qsizetype& position, SqlLiteral& literal) {
-    const qsizetype start = position;
-    const char16_t* const chars = text.utf16();
-    while (position < text.size() && !IsWordEnd(chars[position]))
-        ++position;
-    literal.Text = text.sliced(start, position - start);
-    literal.HasDoubledQuotes = false;
-    return IsNumberText(literal.Text);
-}
-
-} // namespace
-
-StatementSkeleton::StatementSkeleton(QStringView text, const SqlStatement& parsed)
-    : Kind(parsed.Kind) {
-    std::vector<LiteralToken> tokens;
-    for (std::size_t i = 0; i < parsed.Values.size(); ++i)
-        tokens.push_back(TokenOf(text, parsed.Values[i].Value, false, i));
-    for (std::size_t i = 0; i < parsed.Conditions.size(); ++i)
-        tokens.push_back(TokenOf(text, parsed.Conditions[i].Value, true, i));
-    std::sort(tokens.begin(), tokens.end(),
-              [](const LiteralToken& a, const LiteralToken& b) { return a.Start < b.Start; });
-    std::vector<qsizetype> pieceStarts;
-    qsizetype position = 0;
-    for (const LiteralToken& token : tokens) {
-        pieceStarts.push_back(position);
-        Pieces.push_back(text.sliced(position, token.Start - position).toString());
-        Literals.push_back({token.Kind, token.Condition, token.Index});
-        position = token.End;
-    }
-    pieceStarts.push_back(position);
-    Pieces.push_back(text.sliced(position).toString());
-
-    // Names lie in the fixed text: each is found again at its place in its piece.
-    const auto placeOf = [&](QStringView name) {
-        const qsizetype offset = name.data() - text.data();
-        std::size_t piece = pieceStarts.size() - 1;
-        while (piece > 0 && pieceStarts[piece] > offset)
-            --piece;
-        return NamePlace{piece, offset - pieceStarts[piece], name.size()};
-    };
-    Table = placeOf(parsed.Table);
-    for (const ColumnLiteral& item : parsed.Values)
-        ValueColumns.push_back(placeOf(item.Column));
-    for (const ColumnLiteral& item : parsed.Conditions)
-        ConditionColumns.push_back(placeOf(item.Column));
-    CountAlias = parsed.CountAlias.isEmpty() ? NamePlace{0, 0, 0} : placeOf(parsed.CountAlias);
-}
-
-bool StatementSkeleton::Parse(QStringView text, SqlStatement& statement) const {
-    constexpr std::size_t MaxPieces = 64;
-    if (Pieces.size() > MaxPieces)
-        return false;
-    std::array<qsizetype, MaxPieces> starts; // set up to the pieces used; no zeroing
-    statement.Kind = Kind;
-    statement.Values.resize(ValueColumns.size());
-    statement.Conditions.resize(ConditionColumns.size());
-    qsizetype position = 0;
-    for (std::size_t i = 0; i < Pieces.size(); ++i) {
-        const QString& piece = Pieces[i];
-        if (text.size() - position < piece.size() || text.sliced(position, piece.size()) != piece)
-            return false;
-        starts[i] = position;
-        position += piece.size();
-        if (i == Literals.size())
-            break;
-        const Slot& slot = Literals[i];
-        SqlLiteral& literal =
-            (slot.Condition ? statement.Conditions : statement.Values)[slot.Index].Value;
-        literal.Kind = slot.Kind;
-        const bool scanned = slot.Kind == LiteralKind::Text   ? ScanText(text, position, literal)
-                             : slot.Kind == LiteralKind::Date ? ScanDate(text, position, literal)
-                                                              : ScanNumber(text, position, literal);
-        if (!scanned)
-            return false;
-    }
-    if (position != text.size())
-        return false;
-    const auto name = [&](const NamePlace& place) {
-        return text.sliced(starts[place.Piece] + place.Offset, place.Length);
-    };
-    statement.Table = name(Table);
-    for (std::size_t i = 0; i < ValueColumns.size(); ++i)
-        statement.Values[i].Column = name(ValueColumns[i]);
-    for (std::size_t i = 0; i < ConditionColumns.size(); ++i)
-        statement.Conditions[i].Column = name(ConditionColumns[i]);
-    statement.CountAlias = CountAlias.Length == 0 ? QStringView() : name(CountAlias);
-    return true;
 }
 
 QString StatementExcerpt(QStringView text) {

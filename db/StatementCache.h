@@ -4,6 +4,7 @@
 #include "db/PreparedStatement.h"
 #include "db/SqlStatement.h"
 #include "db/StatementShape.h"
+#include "db/StatementSkeleton.h"
 #include "db/TableCatalog.h"
 
 #include <array>
