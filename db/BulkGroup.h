@@ -14,8 +14,8 @@ public:
     BulkGroup(StatementPlans& statements, BulkWriter& writer);
 
     // Folds one statement; false when it cannot be folded and is to run by itself, after
-    // Flush(). Throws Error for a statement it cannot read or convert, or
-    // Error when a full chunk is written and refused.
+    // Flush(). Throws Error for a statement it cannot read or convert, or when a full chunk is
+    // written and refused.
     bool Fold(const QString& text);
     // Writes every pending row. Throws Error.
     void Flush() { FlushTo(Writer); }

@@ -1,18 +1,11 @@
 #pragma once
 
-#include "db/PreparedStatement.h"
 #include "db/RowFold.h"
 
-#include <functional>
-#include <memory>
-#include <optional>
+#include <QString>
 #include <vector>
 
-struct pg_conn;
-
 namespace tarnwick {
-
-struct DatabaseLocation;
 
 // Writes the pending rows of a fold into their table, inside the open transaction.
 class BulkWriter {
@@ -24,54 +17,17 @@ public:
     virtual void TransactionEnded() {}
 };
 
-// One prepared upsert per shape of row, run row by row: SQLite's fastest way in, as it runs in
-// the program's own process.
-class PreparedBulkWriter final : public BulkWriter {
-public:
-    using StatementFactory = std::function<std::unique_ptr<PreparedStatement>()>;
-    PreparedBulkWriter(const DatabaseLocation& location, StatementFactory newStatement);
-    ~PreparedBulkWriter() override;
+// The rows' SQL, shared by the writers.
 
-    void Write(const TableFold& fold) override;
+// The columns whose bits `mask` sets, in order.
+std::vector<qsizetype> ColumnsIn(quint64 mask);
 
-private:
-    struct Upsert;
-    Upsert& UpsertFor(const TableFold& fold, const TableFold::RowShape& shape);
+// The columns an inserted row gives: its INSERT's and those its UPDATEs set.
+std::vector<qsizetype> InsertedColumns(const TableFold::RowShape& shape);
 
-    const DatabaseLocation& Location;
-    StatementFactory NewStatement;
-    std::vector<std::unique_ptr<Upsert>> Upserts;
-};
-
-// COPY of the rows straight into the table when they are all new, or else into a temporary
-// staging table and then one INSERT ... SELECT ... ON CONFLICT per shape of row: PostgreSQL's
-// own bulk path, a few round trips for thousands of rows. Runs on the libpq connection under
-// Qt's driver.
-class PostgresBulkWriter final : public BulkWriter {
-public:
-    PostgresBulkWriter(const DatabaseLocation& location, pg_conn* connection);
-
-    void Write(const TableFold& fold) override;
-    void TransactionEnded() override { StagingTables.clear(); }
-
-private:
-    bool CopyStraightIn(const TableFold& fold, const std::vector<TableFold::RowShape>& shapes);
-    QString StagingTableFor(const TableInfo& table);
-    void Copy(const TableFold& fold, const QString& target, const std::vector<qsizetype>& columns,
-              const std::vector<TableFold::RowShape>& shapes, std::optional<std::size_t> onlyShape);
-    void Run(const QString& sql);
-
-    const DatabaseLocation& Location;
-    pg_conn* Connection;
-    QStringList StagingTables;     // made in the open transaction, dropped at its end
-    bool RowsAlreadyThere = false; // a COPY straight in met a row of the table
-};
-
-// The libpq connection under a Qt PostgreSQL connection; nullptr when the driver hides it.
-pg_conn* PostgresHandle(const QSqlDatabase& database);
-
-// The rows' SQL, shared by both writers: `Quote` spells a name, `Placeholders` the values of
-// one row in the order of `columns`.
-QString QuotedName(const QString& name);
+// INSERT of one shape of row from `source`, which yields the columns of InsertedColumns().
+// The UPDATEs' columns win over a row already in the table; the other columns of such a row
+// stay, as its INSERT would have done nothing.
+QString UpsertSql(const TableFold& fold, const TableFold::RowShape& shape, const QString& source);
 
 } // namespace tarnwick

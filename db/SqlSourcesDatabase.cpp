@@ -2,6 +2,8 @@
 
 #include "db/DatabaseFailure.h"
 #include "db/FoldingDatabase.h"
+#include "db/PostgresBulkWriter.h"
+#include "db/PreparedBulkWriter.h"
 
 namespace tarnwick {
 
