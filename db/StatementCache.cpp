@@ -2,6 +2,7 @@
 
 #include "db/QtPreparedStatement.h"
 #include "db/RowFold.h"
+#include "db/SqlPieces.h"
 #include "db/SqlitePreparedStatement.h"
 
 #include <QSet>
@@ -13,18 +14,13 @@ namespace {
 // The program uses a dozen shapes; a flood of new ones is not worth keeping prepared.
 constexpr qsizetype MaxPreparedShapes = 256;
 
-QString Quoted(const QString& name) {
-    QString quoted = name;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-QString JoinedColumns(const std::vector<BoundColumn>& columns, qsizetype first, qsizetype count,
-                      QStringView format, QStringView separator) {
-    QStringList parts;
+// The table's indexes of `count` bound columns from `first` on.
+std::vector<qsizetype> ColumnIndexes(const std::vector<BoundColumn>& columns, qsizetype first,
+                                     qsizetype count) {
+    std::vector<qsizetype> indexes;
     for (qsizetype i = first; i < first + count; ++i)
-        parts << format.toString().arg(Quoted(columns[std::size_t(i)].Column->Name));
-    return parts.join(separator);
+        indexes.push_back(columns[std::size_t(i)].Index);
+    return indexes;
 }
 
 QString BuildSql(const SqlStatement& statement, const TableInfo& table,
@@ -36,14 +32,16 @@ QString BuildSql(const SqlStatement& statement, const TableInfo& table,
         // ON CONFLICT DO NOTHING skips only rows a PRIMARY KEY or UNIQUE constraint refuses;
         // every other failure still surfaces.
         return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
-            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1", u", "),
-                 QStringList(values, QStringLiteral("?")).join(u", "));
+            .arg(QuotedName(table.Name),
+                 NameList(table, ColumnIndexes(columns, 0, values), u"%1", u", "),
+                 Placeholders(values));
     case StatementKind::Update:
         return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-            .arg(Quoted(table.Name), JoinedColumns(columns, 0, values, u"%1 = ?", u", "),
-                 JoinedColumns(columns, values, conditions, u"%1 = ?", u" AND "));
+            .arg(QuotedName(table.Name),
+                 NameList(table, ColumnIndexes(columns, 0, values), u"%1 = ?", u", "),
+                 NameList(table, ColumnIndexes(columns, values, conditions), u"%1 = ?", u" AND "));
     case StatementKind::Count:
-        return QStringLiteral("SELECT COUNT(*) FROM %1").arg(Quoted(table.Name));
+        return QStringLiteral("SELECT COUNT(*) FROM %1").arg(QuotedName(table.Name));
     }
     return {};
 }
