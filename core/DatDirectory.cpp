@@ -1,5 +1,5 @@
 #include "core/DatDirectory.h"
-#include "dat/DatFrame.h"
+#include "dat/FileNames.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dat/DatFrame.h"
+#include "dat/DatLineReader.h"
+#include "dat/FieldReaders.h"
 
 #include <vector>
 

@@ -1,4 +1,7 @@
 // The line frame and the hourly record layouts over arbitrary bytes.
+#include "dat/DatLineReader.h"
+#include "dat/FieldReaders.h"
+#include "dat/FileNames.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace tarnwick;

@@ -1,5 +1,7 @@
 #include "quarterly/QuarterlyReader.h"
 
+#include "dat/DatLineReader.h"
+#include "dat/FieldReaders.h"
 #include "db/TextRules.h"
 #include "quarterly/CodeTables.h"
 #include "quarterly/HeaderWriters.h"

@@ -1,4 +1,6 @@
-#include "dat/DatFrame.h"
+#include "dat/DatLineReader.h"
+#include "dat/FieldReaders.h"
+#include "dat/FileNames.h"
 #include "dat/HourlyRecords.h"
 #include "tests/support/DatTestFiles.h"
 

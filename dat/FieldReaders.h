@@ -4,57 +4,14 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
+// Reading the fields of a record line: cutting them out by column, and reading them as numbers,
+// dates and text.
 namespace tarnwick {
-
-// One record line: the bytes of a physical line without its ending and without the blanks
-// before its first character, so the record code is always at columns 1-3.
-struct DatLine {
-    QByteArrayView Text;
-    qint64 Number = 0; // 1-based physical line of the file
-};
-
-// Reads a ".DAT" file line by line. A line ends at CR, LF or CR LF; a last line without an
-// ending still counts; empty lines are skipped. Commas and double quotes are ordinary
-// characters, and bytes above 127 pass through unchanged. The file is closed when the
-// reader goes out of scope, on every path.
-// What tells one state of a file from another: its size and last change, as seen when opened.
-struct FileStamp {
-    qint64 Size = -1;
-    qint64 ModifiedMs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-class DatFileReader {
-public:
-    explicit DatFileReader(const QString& path); // throws Error (File)
-    DatFileReader(const DatFileReader&) = delete;
-    DatFileReader& operator=(const DatFileReader&) = delete;
-
-    FileStamp Stamp() const;
-
-    // The next non-empty line, valid until the following call. False at the end of the file.
-    bool NextLine(DatLine& line); // throws Error (File) on a read error
-
-private:
-    bool FillBuffer();
-
-    QFile File;
-    QString Path;
-    QByteArray Buffer;
-    qsizetype Position = 0;
-    qsizetype Scanned = 0; // bytes from Position on known to hold no line end
-    qint64 LineNumber = 0;
-    bool AtEnd = false;
-    bool PendingLineFeed = false; // the previous chunk ended in CR: a leading LF is its pair
-};
-
-// The record code: the first three characters, or an empty view for a shorter line.
-QByteArrayView RecordType(QByteArrayView line);
 
 // Characters `column` .. `column + length - 1` (1-based) of the line; shorter or empty where
 // the line ends first. Never fails.
@@ -92,12 +49,6 @@ QString DecodeField(QByteArrayView bytes);
 // The text of a field whose column holds a number or a date: as DecodeField, but a NUL byte
 // stays in as U+FFFD, so "12<NUL>3" is no number rather than 123.
 QString DecodeValueField(QByteArrayView bytes);
-
-// File names as the system stores them. On Unix a name is bytes: a byte that is not part of
-// valid UTF-8 is kept as the lone surrogate U+DC00 + byte (which no valid UTF-8 decodes to),
-// so the name can be shown and opened again by its exact bytes.
-QString DecodeFileName(QByteArrayView bytes);
-QByteArray EncodeFileName(const QString& name);
 
 enum class FieldKind { Text, Value };
 

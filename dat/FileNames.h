@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace tarnwick {
+
+// File names as the system stores them. On Unix a name is bytes: a byte that is not part of
+// valid UTF-8 is kept as the lone surrogate U+DC00 + byte (which no valid UTF-8 decodes to),
+// so the name can be shown and opened again by its exact bytes.
+QString DecodeFileName(QByteArrayView bytes);
+QByteArray EncodeFileName(const QString& name);
+
+} // namespace tarnwick
