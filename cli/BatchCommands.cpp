@@ -6,10 +6,18 @@
 #include "db/SourcesDatabase.h"
 
 #include <array>
+#include <cstdio>
+#include <unistd.h>
 
 namespace tarnwick {
 
 namespace {
+
+// The progress line is drawn where the user watches it: on standard error.
+TerminalBatchUi TerminalFor(const CommandCall& call) {
+    return TerminalBatchUi(call.Out, call.Err, isatty(fileno(stderr)),
+                           [] { return StopSignal() != 0; });
+}
 
 // Opens the database and reads the five counts, as the window does when a database is chosen.
 bool OpenSourcesDatabase(RunState& state, BatchUi& ui, std::ostream& err) {
@@ -30,19 +38,18 @@ void CloseSourcesDatabase(RunState& state) {
         state.SourcesDatabase->Close();
 }
 
-} // namespace
+using Batch = BatchOutcome (*)(RunState&, BatchUi&, DatDirectory&);
 
-int RunExtraction(Extraction extraction, const QString& databasePath, const QString& datFolder,
-                  TerminalBatchUi& ui, std::ostream& err) {
+int RunBatch(const CommandCall& call, Batch batch) {
+    InstallStopSignals();
+    TerminalBatchUi ui = TerminalFor(call);
     RunState state;
-    state.DatabasePath = databasePath;
-    state.DatFolder = datFolder;
-    if (!OpenSourcesDatabase(state, ui, err))
+    state.DatabasePath = call.Operands.at(0);
+    state.DatFolder = call.Operands.at(1);
+    if (!OpenSourcesDatabase(state, ui, call.Err))
         return ExitFailed;
     FileSystemDatDirectory directory;
-    const BatchOutcome outcome = extraction == Extraction::Hourly
-                                     ? ExtractHourlyData(state, ui, directory)
-                                     : ExtractQuarterlyData(state, ui, directory);
+    const BatchOutcome outcome = batch(state, ui, directory);
     CloseSourcesDatabase(state);
     ui.ReleaseInformation(outcome.Succeeded() || outcome.Cancelled);
     if (outcome.Cancelled)
@@ -50,33 +57,44 @@ int RunExtraction(Extraction extraction, const QString& databasePath, const QStr
     return outcome.Succeeded() ? ExitSucceeded : ExitFailed;
 }
 
-int RunInit(const QString& databasePath, std::ostream& out, std::ostream& err) {
+} // namespace
+
+int RunHourly(const CommandCall& call) {
+    return RunBatch(call, ExtractHourlyData);
+}
+
+int RunQuarterly(const CommandCall& call) {
+    return RunBatch(call, ExtractQuarterlyData);
+}
+
+int RunInit(const CommandCall& call) {
+    const QString& databasePath = call.Operands.at(0);
     try {
         SourcesDatabase::Create(databasePath);
     } catch (const std::exception& error) {
-        err << QStringLiteral("The Sources database %1 could not be created: %2")
-                   .arg(databasePath, MessageOf(error))
-            << '\n'
-            << std::flush;
+        call.Err << QStringLiteral("The Sources database %1 could not be created: %2")
+                        .arg(databasePath, MessageOf(error))
+                 << '\n'
+                 << std::flush;
         return ExitFailed;
     }
-    out << QStringLiteral("Created the Sources database %1").arg(databasePath) << '\n'
-        << std::flush;
+    call.Out << QStringLiteral("Created the Sources database %1").arg(databasePath) << '\n'
+             << std::flush;
     return ExitSucceeded;
 }
 
-int RunCounts(const QString& databasePath, TerminalBatchUi& ui, std::ostream& out,
-              std::ostream& err) {
+int RunCounts(const CommandCall& call) {
+    TerminalBatchUi ui = TerminalFor(call);
     RunState state;
-    state.DatabasePath = databasePath;
-    if (!OpenSourcesDatabase(state, ui, err))
+    state.DatabasePath = call.Operands.at(0);
+    if (!OpenSourcesDatabase(state, ui, call.Err))
         return ExitFailed;
     CloseSourcesDatabase(state);
     constexpr std::array tables{CountedTable::Facilities, CountedTable::Units, CountedTable::Fuels,
                                 CountedTable::Quarters, CountedTable::Emissions};
     for (CountedTable table : tables)
-        out << RecordCountCaption(table) << ' ' << ui.RecordCount(table) << '\n';
-    out << std::flush;
+        call.Out << RecordCountCaption(table) << ' ' << ui.RecordCount(table) << '\n';
+    call.Out << std::flush;
     return ExitSucceeded;
 }
 

@@ -1,54 +1,115 @@
 #include "cli/CommandLine.h"
 
 #include "cli/BatchCommands.h"
-#include "cli/StopSignals.h"
 #include "cli/TerminalBatchUi.h"
 #include "cli/ViewCommands.h"
 #include "core/QtMessages.h"
 #include "core/Version.h"
+#include "db/Error.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
-#include <cstdio>
 #include <iostream>
 #include <memory>
-#include <optional>
-#include <unistd.h>
 
 namespace tarnwick {
 
 namespace {
 
-const char* const Description =
+struct OptionSpec {
+    const char* Name;
+    const char* ValueName; // nullptr for a switch
+    const char* Description;
+};
+
+const OptionSpec Options[] = {
+    {"facility", "N", "export, chart: the facility (ORISPL code)."},
+    {"unit", "U", "export, chart: the unit."},
+    {"measure", "COLUMN", "chart: the EMISSIONS value column shown."},
+    {"from", "DATE", "export, chart: the first day, YYYY-MM-DD."},
+    {"to", "DATE", "export, chart: the last day, YYYY-MM-DD."},
+    {"out", "FILE", "export: the CSV file (standard output without it); chart: the PNG file."},
+};
+
+// Every command of the runner: what it takes, what --help says of it, and what runs it.
+struct CommandSpec {
+    const char* Name;
+    const char* Operands;
+    const char* Summary; // for --help, lines of at most 52 characters
+    QStringList Allowed; // the options it takes, beside --verbose
+    QStringList Required;
+    bool NeedsWidgets; // draws with Qt's widgets, on the offscreen platform
+    int (*Run)(const CommandCall&);
+};
+
+const CommandSpec Commands[] = {
+    {"hourly",
+     "DB FOLDER",
+     "Extract hourly data: every hourly record of every .DAT\n"
+     "file of FOLDER becomes rows of EMISSIONS.",
+     {},
+     {},
+     false,
+     RunHourly},
+    {"quarterly",
+     "DB FOLDER",
+     "Extract quarterly data: each .DAT file of FOLDER yields\n"
+     "one row in FACILITIES, UNITS, FUELS and QUARTERS. A file\n"
+     "that fails is reported and the batch goes on.",
+     {},
+     {},
+     false,
+     RunQuarterly},
+    {"init",
+     "DB",
+     "Create the five tables of a new Sources database (a new\n"
+     "SQLite file or an empty PostgreSQL database). An existing\n"
+     "Sources database is refused.",
+     {},
+     {},
+     false,
+     RunInit},
+    {"counts", "DB", "Print the row counts of the five tables.", {}, {}, false, RunCounts},
+    {"export",
+     "DB TABLE",
+     "Write the rows of TABLE (EMISSIONS, FACILITIES, UNITS,\n"
+     "FUELS or QUARTERS) as CSV in key order: a header row,\n"
+     "RFC 4180 quoting, CRLF line ends, UTF-8, dates as\n"
+     "YYYY-MM-DD, empty fields for NULL. Options: --facility,\n"
+     "--unit (not FACILITIES), --from and --to (EMISSIONS by\n"
+     "DATA_DATE, QUARTERS by DATE_OF_REPORT), --out FILE\n"
+     "(standard output without it).",
+     {"facility", "unit", "from", "to", "out"},
+     {},
+     false,
+     RunExport},
+    {"chart",
+     "DB",
+     "Draw the hourly values of one measure of one unit as a\n"
+     "PNG: --facility N --unit U --measure COLUMN --out FILE,\n"
+     "and --from/--to (default: the unit's first and last day).\n"
+     "COLUMN is one of the 20 value columns of EMISSIONS.",
+     {"facility", "unit", "measure", "from", "to", "out"},
+     {"facility", "unit", "measure", "out"},
+     true,
+     RunChart},
+    {"summary",
+     "DB",
+     "Print one line per facility and unit: plant, first and\n"
+     "last hour loaded, hours loaded and missing, operating\n"
+     "hours reported in QUARTERS, and which header rows exist.",
+     {},
+     {},
+     false,
+     RunSummary},
+};
+
+const char* const Introduction =
     R"(Loads EPA Electronic Data Reporting quarterly .DAT files into a Sources database
-without the window. One invocation is one program run.
+without the window. One invocation is one program run.)";
 
-Commands:
-  hourly DB FOLDER     Extract hourly data: every hourly record of every .DAT
-                       file of FOLDER becomes rows of EMISSIONS.
-  quarterly DB FOLDER  Extract quarterly data: each .DAT file of FOLDER yields
-                       one row in FACILITIES, UNITS, FUELS and QUARTERS. A file
-                       that fails is reported and the batch goes on.
-  init DB              Create the five tables of a new Sources database (a new
-                       SQLite file or an empty PostgreSQL database). An existing
-                       Sources database is refused.
-  counts DB            Print the row counts of the five tables.
-  export DB TABLE      Write the rows of TABLE (EMISSIONS, FACILITIES, UNITS,
-                       FUELS or QUARTERS) as CSV in key order: a header row,
-                       RFC 4180 quoting, CRLF line ends, UTF-8, dates as
-                       YYYY-MM-DD, empty fields for NULL. Options: --facility,
-                       --unit (not FACILITIES), --from and --to (EMISSIONS by
-                       DATA_DATE, QUARTERS by DATE_OF_REPORT), --out FILE
-                       (standard output without it).
-  chart DB             Draw the hourly values of one measure of one unit as a
-                       PNG: --facility N --unit U --measure COLUMN --out FILE,
-                       and --from/--to (default: the unit's first and last day).
-                       COLUMN is one of the 20 value columns of EMISSIONS.
-  summary DB           Print one line per facility and unit: plant, first and
-                       last hour loaded, hours loaded and missing, operating
-                       hours reported in QUARTERS, and which header rows exist.
-
-DB is one of:
+const char* const Details =
+    R"(DB is one of:
   a SQLite database file           /data/Sources.db
   a PostgreSQL URI                 postgresql://user@host/sources
   a connection file, a text file whose first non-blank line is such a URI.
@@ -86,37 +147,32 @@ Examples:
   tarnwick-batch chart Sources.db --facility 3 --unit 1 --measure SO2_MASS_LB_HOUR --out so2.png
   tarnwick-batch summary Sources.db)";
 
-struct Invocation {
-    QString Command;
-    QString DatabasePath;
-    QString DatFolder;
-};
-
-int ArgumentCount(const QString& command) {
-    if (command == QLatin1String("hourly") || command == QLatin1String("quarterly"))
-        return 3;
-    if (command == QLatin1String("init") || command == QLatin1String("counts"))
-        return 2;
-    return 0;
+const CommandSpec* FindCommand(const QString& name) {
+    for (const CommandSpec& command : Commands)
+        if (name == QLatin1String(command.Name))
+            return &command;
+    return nullptr;
 }
 
-std::optional<Invocation> ReadInvocation(const QStringList& arguments, QString& fault) {
-    if (arguments.isEmpty()) {
-        fault = QStringLiteral("no command given");
-        return std::nullopt;
+QString CommandNames() {
+    QStringList names;
+    for (const CommandSpec& command : Commands)
+        names << QString::fromLatin1(command.Name);
+    return names.join(QStringLiteral(", "));
+}
+
+// The commands with their operands in a column of 21, each summary beside them.
+QString Description() {
+    QString text = QString::fromUtf8(Introduction) + QStringLiteral("\n\nCommands:\n");
+    for (const CommandSpec& command : Commands) {
+        const QString usage = QStringLiteral("  %1 %2").arg(QLatin1String(command.Name),
+                                                            QLatin1String(command.Operands));
+        const QStringList lines = QString::fromUtf8(command.Summary).split(u'\n');
+        text += usage.leftJustified(21) + QLatin1Char(' ') + lines.first() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            text += QString(22, QLatin1Char(' ')) + lines.at(i) + QLatin1Char('\n');
     }
-    const QString& command = arguments.first();
-    const int expected = ArgumentCount(command);
-    if (expected == 0) {
-        fault = QStringLiteral("unknown command '%1'").arg(command);
-        return std::nullopt;
-    }
-    if (arguments.size() != expected) {
-        const QLatin1String operands(expected == 3 ? "DB FOLDER" : "DB");
-        fault = QStringLiteral("'%1' takes %2").arg(command, operands);
-        return std::nullopt;
-    }
-    return Invocation{command, arguments.value(1), arguments.value(2)};
+    return text + QLatin1Char('\n') + QString::fromUtf8(Details);
 }
 
 int UsageError(const QString& fault) {
@@ -124,46 +180,90 @@ int UsageError(const QString& fault) {
     return ExitUsageError;
 }
 
-int Run(const Invocation& invocation) {
-    // The progress line is drawn where the user watches it: on standard error.
-    TerminalBatchUi ui(std::cout, std::cerr, isatty(fileno(stderr)),
-                       [] { return StopSignal() != 0; });
-    if (invocation.Command == QLatin1String("init"))
-        return RunInit(invocation.DatabasePath, std::cout, std::cerr);
-    if (invocation.Command == QLatin1String("counts"))
-        return RunCounts(invocation.DatabasePath, ui, std::cout, std::cerr);
-    const Extraction extraction =
-        invocation.Command == QLatin1String("hourly") ? Extraction::Hourly : Extraction::Quarterly;
-    InstallStopSignals();
-    return RunExtraction(extraction, invocation.DatabasePath, invocation.DatFolder, ui, std::cerr);
+// The command named first, its operands and options checked against its line of the table.
+// Throws Error (Request).
+const CommandSpec& CheckedCommand(const QCommandLineParser& parser) {
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        throw Error(QStringLiteral("no command given"), FailureKind::Request);
+    const CommandSpec* command = FindCommand(arguments.first());
+    if (!command)
+        throw Error(QStringLiteral("unknown command '%1'").arg(arguments.first()),
+                    FailureKind::Request);
+    const QString name = QString::fromLatin1(command->Name);
+    const QString operands = QString::fromLatin1(command->Operands);
+    if (arguments.size() != operands.count(u' ') + 2)
+        throw Error(QStringLiteral("'%1' takes %2").arg(name, operands), FailureKind::Request);
+    for (const OptionSpec& option : Options) {
+        const QString optionName = QString::fromLatin1(option.Name);
+        if (parser.isSet(optionName) && !command->Allowed.contains(optionName))
+            throw Error(QStringLiteral("'%1' takes no --%2").arg(name, optionName),
+                        FailureKind::Request);
+        if (!parser.isSet(optionName) && command->Required.contains(optionName))
+            throw Error(QStringLiteral("'%1' needs --%2").arg(name, optionName),
+                        FailureKind::Request);
+    }
+    return *command;
+}
+
+// A QApplication on the offscreen platform for a command that draws, whose drawing needs one;
+// a plain QCoreApplication for every other, which never touches widgets or a display.
+std::unique_ptr<QCoreApplication> NewApplication(int& argc, char** argv, bool widgets) {
+    if (!widgets)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // whatever display the environment names
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+int Run(const CommandSpec& command, const QCommandLineParser& parser) {
+    const CommandCall call{parser, parser.positionalArguments().mid(1), std::cout, std::cerr};
+    try {
+        return command.Run(call);
+    } catch (const Error& error) {
+        if (error.Kind == FailureKind::Request)
+            return UsageError(error.Message);
+        std::cerr << error.Text() << '\n' << std::flush;
+    } catch (const std::exception& error) {
+        std::cerr << MessageOf(error) << '\n' << std::flush;
+    }
+    return ExitFailed;
 }
 
 } // namespace
 
 int RunCommandLine(int argc, char** argv) {
     FilterQtMessages(false);
-    const std::unique_ptr<QCoreApplication> app = NewRunnerApplication(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tarnwick-batch"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setApplicationDescription(Description());
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Also show the warnings of Qt and its drivers."));
     parser.addOption(verboseOption);
-    parser.addPositionalArgument(
-        QStringLiteral("command"),
-        QStringLiteral("hourly, quarterly, init, counts, export, chart or summary."));
-    AddViewOptions(parser);
+    for (const OptionSpec& option : Options)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(option.Name),
+                                            QString::fromLatin1(option.Description),
+                                            QString::fromLatin1(option.ValueName)));
+    parser.addPositionalArgument(QStringLiteral("command"), CommandNames() + QLatin1Char('.'));
     parser.addPositionalArgument(QStringLiteral("DB"),
                                  QStringLiteral("The Sources database (see above)."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"),
                                  QStringLiteral("The .DAT folder prefix, ending in '/'."),
                                  QStringLiteral("[FOLDER]"));
 
-    if (!parser.parse(QCoreApplication::arguments()))
+    // Parsed before the application exists: the command decides which application it needs.
+    const bool parsed = parser.parse(arguments);
+    const CommandSpec* command =
+        parsed ? FindCommand(parser.positionalArguments().value(0)) : nullptr;
+    const std::unique_ptr<QCoreApplication> app =
+        NewApplication(argc, argv, command && command->NeedsWidgets);
+    QCoreApplication::setApplicationName(QStringLiteral("tarnwick-batch"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(VersionText));
+    if (!parsed)
         return UsageError(parser.errorText());
     FilterQtMessages(parser.isSet(verboseOption));
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
@@ -174,14 +274,11 @@ int RunCommandLine(int argc, char** argv) {
         std::cout << "tarnwick-batch " << VersionText << '\n';
         return ExitSucceeded;
     }
-    if (IsViewCommand(parser.positionalArguments().value(0)))
-        return RunViewCommand(parser, std::cout, std::cerr);
-    QString fault;
-    const std::optional<Invocation> invocation =
-        ReadInvocation(parser.positionalArguments(), fault);
-    if (!invocation)
-        return UsageError(fault);
-    return Run(*invocation);
+    try {
+        return Run(CheckedCommand(parser), parser);
+    } catch (const Error& error) {
+        return UsageError(error.Message);
+    }
 }
 
 } // namespace tarnwick

@@ -1,6 +1,7 @@
 #include "core/Extraction.h"
 
 #include "dat/HourlyReader.h"
+#include "db/FoldingDatabase.h"
 #include "quarterly/QuarterlyReader.h"
 
 #include <array>
@@ -90,8 +91,6 @@ QString HourlyFailureMessage(const QString& path, const FileStep& step,
         .arg(MessageOf(error), kept);
 }
 
-// "... successufully extracted from n .DAT files", and when the user stopped the batch, how
-// many files were left.
 // Runs `extract` on each file in order while it returns true; between two files the user may
 // have asked to stop.
 template <typename Extract>
@@ -113,6 +112,8 @@ qint64 HourlyRecordCount(const HourlyRecordLists& lists) {
                   lists.CO2MassRecords.size());
 }
 
+// "... successufully extracted from n .DAT files", and when the user stopped the batch, how
+// many files were left.
 QString CompletionMessage(const char* start, int extracted, const BatchOutcome& outcome) {
     QString message =
         QLatin1String(start) + QString::number(extracted) + QStringLiteral(" .DAT files");

@@ -1,6 +1,7 @@
 #include "dat/HourlyReader.h"
 
 #include "dat/EmissionsWriters.h"
+#include "db/FoldingDatabase.h"
 
 namespace tarnwick {
 
@@ -121,6 +122,12 @@ public:
 };
 
 } // namespace
+
+// Out of line, where FoldingDatabase is complete.
+HourlyFileAhead::HourlyFileAhead() = default;
+HourlyFileAhead::~HourlyFileAhead() = default;
+HourlyFileAhead::HourlyFileAhead(HourlyFileAhead&&) noexcept = default;
+HourlyFileAhead& HourlyFileAhead::operator=(HourlyFileAhead&&) noexcept = default;
 
 void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
                        RecordProgress& progress, GroupMode writes) {

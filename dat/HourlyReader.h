@@ -2,7 +2,7 @@
 
 #include "dat/HourlyRecords.h"
 #include "dat/RecordProgress.h"
-#include "db/FoldingDatabase.h"
+#include "db/SourcesDatabase.h"
 
 #include <future>
 #include <memory>
@@ -20,6 +20,11 @@ void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase&
 
 // A file read, and its statements folded, before its turn.
 struct HourlyFileAhead {
+    HourlyFileAhead();
+    ~HourlyFileAhead();
+    HourlyFileAhead(HourlyFileAhead&&) noexcept;
+    HourlyFileAhead& operator=(HourlyFileAhead&&) noexcept;
+
     QString Path;
     qint32 FacilityIdBefore = 0;             // the CurrentFacilityId it was read with
     bool Read = false;                       // false: it is read again at its turn

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 
+#include "core/Extraction.h"
 #include "gui/AboutBox.h"
 #include "gui/DataSummaryWindow.h"
 #include "gui/HourlyChartWindow.h"

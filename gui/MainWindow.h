@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Extraction.h"
+#include "core/DatDirectory.h"
 #include "core/RunState.h"
 #include "gui/CommandThread.h"
 #include "gui/Dialogs.h"

@@ -1,6 +1,7 @@
 #include "gui/WidgetBatchUi.h"
 
 #include "gui/Application.h"
+#include "gui/Dialogs.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/BatchUi.h"
-#include "gui/Dialogs.h"
 #include "gui/MainWindowLayout.h"
 
 class QLabel;
@@ -9,6 +8,8 @@ class QProgressBar;
 class QWidget;
 
 namespace tarnwick {
+
+class Dialogs;
 
 // What the batch commands show, on frmMain's controls, each change repainted at once.
 class WidgetBatchUi : public BatchUi {

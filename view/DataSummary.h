@@ -49,8 +49,7 @@ struct UnitSummary {
 };
 
 // One row per facility and unit found in EMISSIONS, UNITS, FUELS or QUARTERS, in facility and
-// unit order. The hours come from one pass over EMISSIONS grouped by unit. Throws
-// Error.
+// unit order. The hours come from one pass over EMISSIONS grouped by unit. Throws Error.
 QList<UnitSummary> ReadDataSummary(SourcesReader& reader);
 
 // The summary's columns, and one row of it as text, as the window, its CSV file and the

@@ -4,6 +4,7 @@
 // fail at the same line with the same message, and keep the same rows when they fail.
 
 #include "dat/HourlyReader.h"
+#include "db/FoldingDatabase.h"
 #include "db/DatabaseLocation.h"
 #include "tests/support/DatTestFiles.h"
 #include "tests/support/RecordingDatabase.h"
