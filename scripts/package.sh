@@ -182,6 +182,7 @@ done
 
 step "Manual pages"
 excluded=$(grep -hs '^path-exclude' /etc/dpkg/dpkg.cfg.d/* | grep '/usr/share/man' || true)
+declare -A pages
 for page in tarnwick tarnwick-batch; do
     if [[ -z $excluded ]]; then
         found=$(man -w "$page")
@@ -199,20 +200,40 @@ for page in tarnwick tarnwick-batch; do
     for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES; do
         grep -qx "$section" <<<"$text" || fail "$page(1) has no $section section"
     done
-    [[ $page == tarnwick-batch ]] && batch_page=$text
+    pages[$page]=$text
 done
-# The page describes what --help lists: every command and every option.
+# Each page describes what --help lists: every command and every option.
+options_of() { # the options in the Options section of a --help text
+    sed -n '/^Options:/,/^$/p' <<<"$1" | grep -oE '(^| )--?[a-z][a-z-]*' | tr -d ' '
+}
+describes_options() { # page, options
+    local option
+    for option in $2; do
+        grep -qE "^ {7}(--?[a-z][a-z-]*, )*$option( |,|$)" <<<"${pages[$1]}" ||
+            fail "$1(1) does not describe $option"
+    done
+}
 help=$(as_user /usr/bin/tarnwick-batch --help)
 help_commands=$(sed -n '/^Commands:/,/^$/p' <<<"$help" | sed -n 's/^  \([a-z][a-z-]*\) .*/\1/p')
-help_options=$(sed -n '/^Options:/,/^$/p' <<<"$help" | grep -oE '(^| )--?[a-z][a-z-]*' | tr -d ' ')
+help_options=$(options_of "$help")
 [[ -n $help_commands && -n $help_options ]] || fail "could not read the commands and options of --help"
 for command in $help_commands; do
-    grep -qE "^ {7}$command( |$)" <<<"$batch_page" || fail "tarnwick-batch(1) does not describe the command $command"
+    grep -qE "^ {7}$command( |$)" <<<"${pages[tarnwick-batch]}" ||
+        fail "tarnwick-batch(1) does not describe the command $command"
 done
-for option in $help_options; do
-    grep -qE "^ {7}(--?[a-z][a-z-]*, )*$option( |,|$)" <<<"$batch_page" || fail "tarnwick-batch(1) does not describe $option"
-done
+describes_options tarnwick-batch "$help_options"
 echo "tarnwick-batch(1) describes the commands $(echo $help_commands) and the options $(echo $help_options)"
+# The window's program answers --help and --version without opening a window; the offscreen
+# platform spares it a display, and the time limit ends it if it opened one all the same.
+window_help=$(as_user env QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/tarnwick --help) ||
+    fail "/usr/bin/tarnwick --help"
+window_options=$(options_of "$window_help")
+[[ -n $window_options ]] || fail "could not read the options of tarnwick --help"
+describes_options tarnwick "$window_options"
+echo "tarnwick(1) describes the options $(echo $window_options)"
+reported=$(as_user env QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/tarnwick --version) ||
+    fail "/usr/bin/tarnwick --version"
+[[ $reported == "Tarnwick $upstream_version" ]] || fail "tarnwick --version: $reported"
 
 step "bash completion"
 # What the completion offers for a command line whose last word is being typed.
