@@ -4,6 +4,8 @@
 #include "db/FoldingDatabase.h"
 #include "quarterly/QuarterlyReader.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <array>
 
 namespace tarnwick {
@@ -18,14 +20,18 @@ struct CountQuery {
     const char* Sql;
     const char* Field;
     CountedTable Table;
+    const char* TableName; // as the database names it, in upper case
 };
 
 constexpr std::array<CountQuery, 5> CountQueries{{
-    {"Select Count(*) as NbrFacilities From Facilities", "NbrFacilities", CountedTable::Facilities},
-    {"Select Count(*) as NbrUnits From Units", "NbrUnits", CountedTable::Units},
-    {"Select Count(*) as NbrFuels from Fuels", "NbrFuels", CountedTable::Fuels},
-    {"Select Count(*) as nbrQuarters from Quarters", "NbrQuarters", CountedTable::Quarters},
-    {"Select Count (*) as nbrEmissions from Emissions", "NbrEmissions", CountedTable::Emissions},
+    {"Select Count(*) as NbrFacilities From Facilities", "NbrFacilities", CountedTable::Facilities,
+     "FACILITIES"},
+    {"Select Count(*) as NbrUnits From Units", "NbrUnits", CountedTable::Units, "UNITS"},
+    {"Select Count(*) as NbrFuels from Fuels", "NbrFuels", CountedTable::Fuels, "FUELS"},
+    {"Select Count(*) as nbrQuarters from Quarters", "NbrQuarters", CountedTable::Quarters,
+     "QUARTERS"},
+    {"Select Count (*) as nbrEmissions from Emissions", "NbrEmissions", CountedTable::Emissions,
+     "EMISSIONS"},
 }};
 
 // Opens the database at DatabasePath anew, so a connection lost earlier (a restarted server)
@@ -42,10 +48,65 @@ SourcesDatabase& OpenDatabase(RunState& state) {
     return state.SourcesDatabase ? *state.SourcesDatabase : ReopenDatabase(state);
 }
 
+// The open database when it is still there, else opened anew: a check that costs the same
+// whatever the database holds, where opening it and counting its tables would not.
+SourcesDatabase& DatabaseForNextFile(RunState& state) {
+    if (state.SourcesDatabase && state.SourcesDatabase->StillThere())
+        return *state.SourcesDatabase;
+    return ReopenDatabase(state);
+}
+
+// Adds the rows the files written since the last call added, as the engine counted them.
+void CountAddedRows(RunState& state) {
+    if (!state.SourcesDatabase)
+        return;
+    for (const auto& [table, rows] : state.SourcesDatabase->TakeAddedRows())
+        for (const CountQuery& query : CountQueries)
+            if (table == QLatin1String(query.TableName))
+                state.RecordCounts.at(std::size_t(query.Table)) += rows;
+}
+
+void ShowRecordCounts(const RunState& state, BatchUi& ui) {
+    for (const CountQuery& query : CountQueries)
+        ui.RecordCounted(query.Table, state.RecordCounts.at(std::size_t(query.Table)));
+}
+
+// Before an hourly file: the counts after the file before it. Read from the database only when
+// they never were.
+void ShowCountsBeforeFile(RunState& state, BatchUi& ui) {
+    if (!state.RecordCountsRead)
+        return RefreshRecordCounts(state, ui);
+    DatabaseForNextFile(state);
+    CountAddedRows(state);
+    ShowRecordCounts(state, ui);
+}
+
+// At a batch's end the counts are read from the database again, so they are exact whatever
+// else wrote to it meanwhile. Returns why they could not be, or nothing.
+QString RefreshCountsAtEnd(RunState& state, BatchUi& ui) {
+    try {
+        RefreshRecordCounts(state, ui);
+        return {};
+    } catch (const std::exception& error) {
+        return MessageOf(error);
+    }
+}
+
 void ForgetDatabase(RunState& state) {
     if (state.SourcesDatabase)
         state.SourcesDatabase->Close();
     state.SourcesDatabase.reset();
+}
+
+// A second line for a folder that exists but lacks its final separator, so that "*.DAT" runs
+// into its name: the folder that would work.
+QString MissingSeparatorHint(const QString& folder) {
+    if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(QDir::separator()) ||
+        !QFileInfo(folder).isDir())
+        return {};
+    return QStringLiteral("\n%1 is a folder, but lacks its final %2: enter %1%2 for the .DAT "
+                          "files in it.")
+        .arg(folder, QDir::separator());
 }
 
 FileStep StepOf(const QStringList& files, int i) {
@@ -112,6 +173,10 @@ qint64 HourlyRecordCount(const HourlyRecordLists& lists) {
                   lists.CO2MassRecords.size());
 }
 
+QString CountFailureText(const QString& reason) {
+    return QStringLiteral("\n\nThe record counts could not be refreshed: ") + reason;
+}
+
 // "... successufully extracted from n .DAT files", and when the user stopped the batch, how
 // many files were left.
 QString CompletionMessage(const char* start, int extracted, const BatchOutcome& outcome) {
@@ -149,25 +214,35 @@ int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirect
         state.DatFileList = names;
         return int(names.size());
     }
-    ui.ShowMessage(QStringLiteral("You have not specified a valid .DAT file directory."),
+    ui.ShowMessage(QStringLiteral("You have not specified a valid .DAT file directory.") +
+                       MissingSeparatorHint(state.DatFolder),
                    MessageIcon::Information);
-    // The default answer is the fixed folder every time, not the current one.
-    state.DatFolder = ui.AskText(FolderPrompt, FolderTitle, DefaultDatFolder).value_or(QString());
-    ui.FolderChanged(state.DatFolder);
+    // The default answer is the fixed folder every time, not the current one. Cancel keeps
+    // the folder.
+    if (const auto answer = ui.AskText(FolderPrompt, FolderTitle, DefaultDatFolder)) {
+        state.DatFolder = *answer;
+        ui.FolderChanged(state.DatFolder);
+    }
     return NoDatFiles;
 }
 
 void RefreshRecordCounts(RunState& state, BatchUi& ui) {
     SourcesDatabase& database = ReopenDatabase(state);
+    state.RecordCountsRead = false;
     for (const CountQuery& query : CountQueries) {
         const QVariant count =
             database.ReadField(QString::fromLatin1(query.Sql), QString::fromLatin1(query.Field));
+        state.RecordCounts.at(std::size_t(query.Table)) = count.toLongLong();
         ui.RecordCounted(query.Table, count.toLongLong());
     }
+    state.RecordCountsRead = true;
 }
 
 void LocateDatFiles(RunState& state, BatchUi& ui) {
-    state.DatFolder = ui.AskText(FolderPrompt, FolderTitle, state.DatFolder).value_or(QString());
+    const auto answer = ui.AskText(FolderPrompt, FolderTitle, state.DatFolder);
+    if (!answer)
+        return; // Cancel keeps the folder and confirms nothing
+    state.DatFolder = *answer;
     ui.ShowMessage(QStringLiteral("Path to data has been selected as: ") + state.DatFolder,
                    MessageIcon::None);
     ui.FolderChanged(state.DatFolder);
@@ -185,7 +260,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
         const QString path = state.DatFolder + step.FileName;
         try {
             ui.SetRecordProgress(10);
-            RefreshRecordCounts(state, ui);
+            ShowCountsBeforeFile(state, ui);
             ui.FileStarting(step);
             SourcesDatabase& database = *state.SourcesDatabase;
             if (!ahead.Started())
@@ -196,6 +271,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
                 ahead.Start(state.DatFolder + files[step.Index], file.Reader.CurrentFacilityId,
                             database.NewFolder(), std::move(state.Reader.Lists));
             ExtractHourlyFile(file, state.Reader, database, ui);
+            CountAddedRows(state);
             ++outcome.FilesExtracted;
             ui.RecordsWritten(HourlyRecordCount(state.Reader.Lists));
             return true;
@@ -206,22 +282,20 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
             return false;
         }
     });
-    if (outcome.Cancelled) {
-        // The counts show the files done; should they fail, the message below still tells.
-        try {
-            RefreshRecordCounts(state, ui);
-        } catch (const Error&) {
-        }
-    }
+    // After a failure its message tells what is wrong, also when the counts cannot be read.
+    const QString countFailure = RefreshCountsAtEnd(state, ui);
+    outcome.CountsFailed = !countFailure.isEmpty() && !outcome.Stopped;
     ui.BatchFinished(outcome);
-    if (outcome.Stopped)
+    if (outcome.Stopped) {
         ui.ShowMessage(failure, MessageIcon::Critical);
-    else
-        ui.ShowMessage(
-            CompletionMessage("Hourly emissions data has been successufully extracted from ",
-                              outcome.Cancelled ? outcome.FilesExtracted : outcome.FilesListed,
-                              outcome),
-            MessageIcon::Information);
+        return outcome;
+    }
+    QString message =
+        CompletionMessage("Hourly emissions data has been successufully extracted from ",
+                          outcome.Cancelled ? outcome.FilesExtracted : outcome.FilesListed, outcome);
+    if (outcome.CountsFailed)
+        message += CountFailureText(countFailure);
+    ui.ShowMessage(message, outcome.CountsFailed ? MessageIcon::Warning : MessageIcon::Information);
     return outcome;
 }
 
@@ -236,8 +310,10 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         const QString path = state.DatFolder + step.FileName;
         try {
             ExtractQuarterlyFile(path, state.Reader, OpenDatabase(state), ui);
+            CountAddedRows(state);
             ++outcome.FilesExtracted;
         } catch (const std::exception& error) {
+            CountAddedRows(state); // the rows before the failing statement stay
             // A failing file ends there; the batch goes on with the next one, which opens the
             // database anew in case the connection is what failed.
             failures << path + QStringLiteral(": ") + MessageOf(error);
@@ -248,13 +324,8 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         ui.FileExtracted(step);
         return true;
     });
-    QString countFailure;
-    try {
-        RefreshRecordCounts(state, ui);
-    } catch (const std::exception& error) {
-        countFailure = MessageOf(error);
-        outcome.CountsFailed = true;
-    }
+    const QString countFailure = RefreshCountsAtEnd(state, ui);
+    outcome.CountsFailed = !countFailure.isEmpty();
     ui.BatchFinished(outcome);
     QString message = CompletionMessage("Header information has been successufully extracted from ",
                                         outcome.FilesExtracted, outcome);
@@ -265,7 +336,7 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
                    failures.join(QLatin1Char('\n'));
     }
     if (!countFailure.isEmpty())
-        message += QStringLiteral("\n\nThe record counts could not be refreshed: ") + countFailure;
+        message += CountFailureText(countFailure);
     const bool anyFault = !failures.isEmpty() || !countFailure.isEmpty();
     ui.ShowMessage(message, anyFault ? MessageIcon::Warning : MessageIcon::Information);
     return outcome;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 
 namespace tarnwick {
@@ -19,6 +20,10 @@ struct RunState {
     QStringList DatFileList; // bare names of the last listing that found files
     QString DatabasePath;
     std::unique_ptr<tarnwick::SourcesDatabase> SourcesDatabase;
+    // The five row counts as last shown, by CountedTable: read from the database, plus the rows
+    // the files since have added.
+    std::array<qint64, 5> RecordCounts{};
+    bool RecordCountsRead = false;
     ReaderState Reader; // CurrentFacilityId and the record lists
 };
 

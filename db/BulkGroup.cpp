@@ -10,8 +10,8 @@ constexpr qsizetype ChunkRows = 16384;
 
 } // namespace
 
-BulkGroup::BulkGroup(StatementPlans& statements, BulkWriter& writer)
-    : Statements(statements), Writer(writer) {}
+BulkGroup::BulkGroup(StatementPlans& statements, BulkWriter& writer, AddedSink added)
+    : Statements(statements), Writer(writer), Added(std::move(added)) {}
 
 TableFold& BulkGroup::FoldFor(const TableInfo& table) {
     for (const std::unique_ptr<TableFold>& fold : Folds)
@@ -55,12 +55,14 @@ bool BulkGroup::Fold(const QString& text) {
     return true;
 }
 
-void BulkGroup::FlushTo(BulkWriter& writer) {
+void BulkGroup::FlushTo(BulkWriter& writer, const AddedSink& added) {
     for (const std::unique_ptr<TableFold>& fold : Folds) {
         if (fold->IsEmpty())
             continue;
-        writer.Write(*fold);
+        const qint64 rows = writer.Write(*fold);
         fold->Clear();
+        if (added)
+            added(fold->Table(), rows);
     }
 }
 

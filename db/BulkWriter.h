@@ -11,8 +11,9 @@ namespace tarnwick {
 class BulkWriter {
 public:
     virtual ~BulkWriter() = default;
-    // Throws Error.
-    virtual void Write(const TableFold& fold) = 0;
+    // Returns the rows it added to the fold's table: a row already there, which it changes or
+    // leaves, is not added. Throws Error.
+    virtual qint64 Write(const TableFold& fold) = 0;
     // The transaction ended, committed or rolled back, with whatever the writer made in it.
     virtual void TransactionEnded() {}
 };
@@ -29,5 +30,9 @@ std::vector<qsizetype> InsertedColumns(const TableFold::RowShape& shape);
 // The UPDATEs' columns win over a row already in the table; the other columns of such a row
 // stay, as its INSERT would have done nothing.
 QString UpsertSql(const TableFold& fold, const TableFold::RowShape& shape, const QString& source);
+
+// The same INSERT, leaving a row already in the table alone: the rows it reports are added.
+QString InsertNewSql(const TableFold& fold, const TableFold::RowShape& shape,
+                     const QString& source);
 
 } // namespace tarnwick

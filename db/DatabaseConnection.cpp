@@ -95,6 +95,10 @@ QSqlError DatabaseConnection::Run(const QString& statement) {
     QSqlQuery query(Connection);
     if (query.exec(statement))
         return {};
+    // A connection the driver closed refuses without saying why.
+    if (!query.lastError().isValid())
+        return QSqlError(QString(), QStringLiteral("The connection to the database is closed."),
+                         QSqlError::ConnectionError);
     return query.lastError();
 }
 

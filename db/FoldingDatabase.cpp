@@ -25,7 +25,7 @@ QVariant FoldingDatabase::ReadField(const QString& query, const QString&) {
     CannotFoldAhead(StatementExcerpt(query));
 }
 
-void FoldingDatabase::RefusingWriter::Write(const TableFold& fold) {
+qint64 FoldingDatabase::RefusingWriter::Write(const TableFold& fold) {
     CannotFoldAhead(QStringLiteral("A chunk of %1 rows").arg(fold.RowCount()));
 }
 

@@ -26,7 +26,7 @@ public:
 private:
     class RefusingWriter final : public BulkWriter {
     public:
-        void Write(const TableFold& fold) override;
+        qint64 Write(const TableFold& fold) override;
     };
 
     DatabaseLocation Location;

@@ -118,10 +118,14 @@ pg_conn* PostgresHandle(const QSqlDatabase& database) {
 PostgresBulkWriter::PostgresBulkWriter(const DatabaseLocation& location, pg_conn* connection)
     : Location(location), Connection(connection) {}
 
-void PostgresBulkWriter::Run(const QString& sql) {
+qint64 PostgresBulkWriter::Run(const QString& sql) {
     Result result(PQexec(Connection, sql.toUtf8().constData()));
-    if (PQresultStatus(result.Value) != PGRES_COMMAND_OK)
+    const ExecStatusType status = PQresultStatus(result.Value);
+    if (status == PGRES_TUPLES_OK) // a count
+        return QByteArray(PQgetvalue(result.Value, 0, 0)).toLongLong();
+    if (status != PGRES_COMMAND_OK)
         ThrowEngineFailure(Location, FaultOf(Connection, result.Value), sql);
+    return QByteArray(PQcmdTuples(result.Value)).toLongLong();
 }
 
 // Made once per transaction, with the table's column names and types but none of its rules,
@@ -221,35 +225,46 @@ bool PostgresBulkWriter::CopyStraightIn(const TableFold& fold,
     return true;
 }
 
-void PostgresBulkWriter::Write(const TableFold& fold) {
+qint64 PostgresBulkWriter::Write(const TableFold& fold) {
     std::vector<TableFold::RowShape> shapes;
     for (qsizetype row = 0; row < fold.RowCount(); ++row)
         if (std::find(shapes.begin(), shapes.end(), fold.ShapeOf(row)) == shapes.end())
             shapes.push_back(fold.ShapeOf(row));
     if (CopyStraightIn(fold, shapes))
-        return;
+        return fold.RowCount();
     const TableInfo& table = fold.Table();
     const QString staging = StagingTableFor(table);
     std::vector<qsizetype> all(table.Columns.size());
     for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = qsizetype(i);
     Copy(fold, staging, all, shapes, std::nullopt);
+    const QString target = QuotedName(table.Name);
+    const QString sameKey = NameList(table, fold.KeyColumns(), u"t.%1 = s.%1", u" AND ");
+    qint64 added = 0;
     for (std::size_t index = 0; index < shapes.size(); ++index) {
         const TableFold::RowShape& shape = shapes[index];
         const QString ofShape = QStringLiteral("%1 = %2").arg(ShapeColumn).arg(index);
-        if (shape.Inserted) {
-            Run(UpsertSql(
-                fold, shape,
-                QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                    .arg(NameList(table, InsertedColumns(shape), u"%1", u", "), staging, ofShape)));
+        if (!shape.Inserted) {
+            Run(QStringLiteral("UPDATE %1 AS t SET %2 FROM %3 AS s WHERE s.%4 AND %5")
+                    .arg(target,
+                         NameList(table, ColumnsIn(shape.UpdateColumns), u"%1 = s.%1", u", "),
+                         staging, ofShape, sameKey));
             continue;
         }
-        const QString target = QuotedName(table.Name);
-        Run(QStringLiteral("UPDATE %1 AS t SET %2 FROM %3 AS s WHERE s.%4 AND %5")
-                .arg(target, NameList(table, ColumnsIn(shape.UpdateColumns), u"%1 = s.%1", u", "),
-                     staging, ofShape,
-                     NameList(table, fold.KeyColumns(), u"t.%1 = s.%1", u" AND ")));
+        // An upsert counts the rows it updated with those it inserted: count the new ones first.
+        const qint64 inserted =
+            shape.UpdateColumns == 0
+                ? 0
+                : Run(QStringLiteral("SELECT count(*) FROM %1 AS s WHERE s.%2 AND NOT EXISTS "
+                                     "(SELECT 1 FROM %3 AS t WHERE %4)")
+                          .arg(staging, ofShape, target, sameKey));
+        const qint64 written = Run(UpsertSql(
+            fold, shape,
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                .arg(NameList(table, InsertedColumns(shape), u"%1", u", "), staging, ofShape)));
+        added += shape.UpdateColumns == 0 ? written : inserted;
     }
+    return added;
 }
 
 } // namespace tarnwick

@@ -21,15 +21,19 @@ class PostgresBulkWriter final : public BulkWriter {
 public:
     PostgresBulkWriter(const DatabaseLocation& location, pg_conn* connection);
 
-    void Write(const TableFold& fold) override;
-    void TransactionEnded() override { StagingTables.clear(); }
+    qint64 Write(const TableFold& fold) override;
+    void TransactionEnded() override {
+        StagingTables.clear();
+        RowsAlreadyThere = false; // the next file's rows may all be new again
+    }
 
 private:
     bool CopyStraightIn(const TableFold& fold, const std::vector<TableFold::RowShape>& shapes);
     QString StagingTableFor(const TableInfo& table);
     void Copy(const TableFold& fold, const QString& target, const std::vector<qsizetype>& columns,
               const std::vector<TableFold::RowShape>& shapes, std::optional<std::size_t> onlyShape);
-    void Run(const QString& sql);
+    // Runs a statement and returns the rows it wrote, or the one number a query reads.
+    qint64 Run(const QString& sql);
 
     const DatabaseLocation& Location;
     pg_conn* Connection;

@@ -19,11 +19,14 @@ public:
     PreparedBulkWriter(const DatabaseLocation& location, StatementFactory newStatement);
     ~PreparedBulkWriter() override;
 
-    void Write(const TableFold& fold) override;
+    qint64 Write(const TableFold& fold) override;
 
 private:
     struct Upsert;
     Upsert& UpsertFor(const TableFold& fold, const TableFold::RowShape& shape);
+    std::unique_ptr<PreparedStatement> Prepared(const QString& sql);
+    void RunRow(PreparedStatement& statement, const TableFold& fold, qsizetype row,
+                const std::vector<qsizetype>& columns);
 
     const DatabaseLocation& Location;
     StatementFactory NewStatement;

@@ -21,6 +21,8 @@ public:
 
     // Runs an INSERT or UPDATE; false when the engine refused it (see Fault()).
     virtual bool Run() = 0;
+    // The rows the last Run() inserted or changed, as the engine counts them.
+    virtual qint64 RowsChanged() const = 0;
 
     // Runs a SELECT COUNT(*) and reads its one value; false when the engine refused it.
     virtual bool ReadCount(qint64& count) = 0;

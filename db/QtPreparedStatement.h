@@ -16,6 +16,7 @@ public:
     bool Prepare(const QString& sql) override;
     void Bind(int index, const ColumnValue& value) override;
     bool Run() override;
+    qint64 RowsChanged() const override { return Query.numRowsAffected(); }
     bool ReadCount(qint64& count) override;
     EngineFault Fault() const override;
 

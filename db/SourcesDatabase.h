@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <map>
 #include <memory>
 
 namespace tarnwick {
@@ -13,6 +14,9 @@ enum class DatabaseEngine { SQLite, PostgreSQL };
 enum class GroupMode { Statements, Bulk };
 
 class FoldingDatabase;
+
+// Rows added to each table, by the table's name in upper case.
+using AddedRows = std::map<QString, qint64>;
 
 // The one open Sources database on which every statement of the program runs.
 //
@@ -64,6 +68,18 @@ public:
     // been executed here. Throws Error as EndGroup does, BulkWrite also when the tables
     // changed since the folder was made.
     virtual void WriteFolded(FoldingDatabase& folder);
+
+    // The rows that INSERTs and bulk writes added to each table, counted by the engine, since
+    // the last call: once committed, or right away outside a group. A row already there, which
+    // an INSERT skips or an UPDATE changes, is not added.
+    virtual AddedRows TakeAddedRows() { return {}; }
+
+    // Before a file, outside any group: whether this connection still reaches the database it
+    // opened. False when the connection is lost, or when a SQLite file is no longer at its path
+    // (deleted, moved or replaced): the caller then opens the database anew, which reports
+    // what is wrong. The tables' columns are read anew at their next use, so a table another
+    // program changed since is seen as it is now. Costs the same whatever the database holds.
+    virtual bool StillThere() { return true; }
 
     // Closes the connection; never throws.
     virtual void Close() noexcept = 0;

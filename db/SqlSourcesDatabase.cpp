@@ -11,8 +11,10 @@ SqlSourcesDatabase::SqlSourcesDatabase(const DatabaseLocation& location)
     : Connection(location), Catalog(Connection.Database(), location.Engine),
       Statements(Connection, Catalog),
       Group(Connection, [this](const QString& text) { Statements.Run(text); }) {
-    if (location.Engine == DatabaseEngine::SQLite)
+    if (location.Engine == DatabaseEngine::SQLite) {
         ApplySqliteSettings();
+        SqliteFile = IdentityOf(location.SqliteFile);
+    }
 }
 
 SqlSourcesDatabase::~SqlSourcesDatabase() {
@@ -53,6 +55,10 @@ std::unique_ptr<BulkWriter> SqlSourcesDatabase::NewBulkWriter() {
                                                 [this] { return Statements.NewStatement(); });
 }
 
+BulkGroup::AddedSink SqlSourcesDatabase::CountAdded() {
+    return [this](const TableInfo& table, qint64 rows) { Group.CountAdded(table.Name, rows); };
+}
+
 template <typename Action> auto SqlSourcesDatabase::Guarded(Action action) {
     try {
         return action();
@@ -85,11 +91,16 @@ void SqlSourcesDatabase::Execute(const QString& statement) {
             if (Bulk->Fold(statement))
                 return;
             Bulk->Flush();
-            Statements.Run(statement);
+            const StatementCache::Outcome run = Statements.Run(statement);
+            if (run.Ran)
+                Group.CountAdded(run.Table->Name, run.Added);
         });
     Guarded([&] {
-        if (Statements.Run(statement))
-            Group.Remember(statement);
+        const StatementCache::Outcome run = Statements.Run(statement);
+        if (!run.Ran)
+            return;
+        Group.CountAdded(run.Table->Name, run.Added);
+        Group.Remember(statement);
     });
 }
 
@@ -112,7 +123,7 @@ void SqlSourcesDatabase::BeginGroup(GroupMode mode) {
         return;
     if (!Writer)
         Writer = NewBulkWriter();
-    Bulk = std::make_unique<BulkGroup>(Statements, *Writer);
+    Bulk = std::make_unique<BulkGroup>(Statements, *Writer, CountAdded());
 }
 
 void SqlSourcesDatabase::EndGroup() {
@@ -151,8 +162,23 @@ void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
                             FailureKind::BulkWrite);
         }
         Bulk->Flush();
-        folder.Rows().FlushTo(*Writer);
+        folder.Rows().FlushTo(*Writer, CountAdded());
     });
+}
+
+bool SqlSourcesDatabase::StillThere() {
+    if (Closed || Group.IsOpen())
+        return !Closed;
+    // What was prepared and read for the tables is made again at its next use.
+    Writer.reset();
+    Statements.Clear();
+    Catalog.Forget();
+    if (Engine() == DatabaseEngine::SQLite) {
+        const std::optional<FileIdentity> now = IdentityOf(Connection.Location().SqliteFile);
+        return now && SqliteFile && now->SameFile(*SqliteFile);
+    }
+    return Connection.Database().isOpen() &&
+           !Connection.Run(QStringLiteral("SELECT 1")).isValid();
 }
 
 void SqlSourcesDatabase::Close() noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/BulkGroup.h"
+#include "db/FileIdentity.h"
 #include "db/BulkWriter.h"
 #include "db/DatabaseConnection.h"
 #include "db/StatementCache.h"
@@ -25,12 +26,15 @@ public:
     void EndGroup() override;
     std::unique_ptr<FoldingDatabase> NewFolder() override;
     void WriteFolded(FoldingDatabase& folder) override;
+    AddedRows TakeAddedRows() override { return Group.TakeCommitted(); }
+    bool StillThere() override;
     void Close() noexcept override;
 
 private:
     void EnsureOpen() const;
     void ApplySqliteSettings();
     std::unique_ptr<BulkWriter> NewBulkWriter();
+    BulkGroup::AddedSink CountAdded();
 
     // Runs `action` on the statement path; a failure inside a group saves what ran before
     // it, then is thrown.
@@ -44,6 +48,7 @@ private:
     TransactionGroup Group;
     std::unique_ptr<BulkWriter> Writer;
     std::unique_ptr<BulkGroup> Bulk; // while a bulk group is open
+    std::optional<FileIdentity> SqliteFile; // the file opened, on SQLite
     bool Closed = false;
 };
 

@@ -142,6 +142,10 @@ bool SqlitePreparedStatement::Run() {
     return Step(SQLITE_DONE);
 }
 
+qint64 SqlitePreparedStatement::RowsChanged() const {
+    return sqlite3_changes64(Connection);
+}
+
 bool SqlitePreparedStatement::ReadCount(qint64& count) {
     if (!Step(SQLITE_ROW))
         return false;

@@ -28,6 +28,7 @@ public:
     bool Prepare(const QString& sql) override;
     void Bind(int index, const ColumnValue& value) override;
     bool Run() override;
+    qint64 RowsChanged() const override;
     bool ReadCount(qint64& count) override;
     EngineFault Fault() const override { return LastFault; }
 

@@ -179,20 +179,21 @@ bool StatementPlans::Convert(const StatementPlan& plan, const QString& text,
     return true;
 }
 
-bool StatementCache::Run(const QString& text) {
+StatementCache::Outcome StatementCache::Run(const QString& text) {
     StatementPlan& plan = PlanFor(text);
     if (Statement.Kind == StatementKind::Count)
         ThrowStatementFault(
             QStringLiteral("A SELECT Count(*) query is read with ReadField, not run."), text);
     if (!Convert(plan, text, Values))
-        return false;
+        return {};
     if (!plan.Statement)
         Prepare(plan, text);
     for (std::size_t i = 0; i < Values.size(); ++i)
         plan.Statement->Bind(int(i), Values[i]);
     if (!plan.Statement->Run())
         ThrowEngineFailure(Connection.Location(), plan.Statement->Fault(), text);
-    return true;
+    const bool insert = Statement.Kind == StatementKind::Insert;
+    return {true, insert ? plan.Statement->RowsChanged() : 0, plan.Table};
 }
 
 qint64 StatementCache::Count(const QString& query, const QString& field) {

@@ -80,8 +80,13 @@ class StatementCache final : public StatementPlans {
 public:
     StatementCache(DatabaseConnection& connection, TableCatalog& catalog);
 
-    // Runs an INSERT or UPDATE; false when it was skipped. Throws Error.
-    bool Run(const QString& text);
+    struct Outcome {
+        bool Ran = false;       // false when it was skipped
+        qint64 Added = 0;       // rows an INSERT added
+        const TableInfo* Table = nullptr;
+    };
+    // Runs an INSERT or UPDATE. Throws Error.
+    Outcome Run(const QString& text);
     // Reads a SELECT Count(*) query's one field.
     qint64 Count(const QString& query, const QString& field);
 

@@ -32,6 +32,8 @@ void TransactionGroup::End() {
     if (Depth == 0 || --Depth > 0)
         return;
     const QSqlError error = Connection.Run(QStringLiteral("COMMIT"));
+    if (!error.isValid())
+        KeepPending();
     Reset();
     if (!error.isValid())
         return;
@@ -67,6 +69,17 @@ void TransactionGroup::Remember(const QString& text) {
     SinceCheckpoint.append(text);
     if (SinceCheckpoint.size() >= CheckpointInterval)
         TakeCheckpoint();
+}
+
+void TransactionGroup::CountAdded(const QString& table, qint64 rows) {
+    if (rows > 0)
+        (Depth > 0 ? Pending : Committed)[table.toUpper()] += rows;
+}
+
+void TransactionGroup::KeepPending() {
+    for (const auto& [table, rows] : Pending)
+        Committed[table] += rows;
+    Pending.clear();
 }
 
 void TransactionGroup::TakeCheckpoint() {
@@ -106,6 +119,7 @@ void TransactionGroup::RestoreCheckpoint() {
 
 void TransactionGroup::CommitAndContinue() {
     RunCommand(QStringLiteral("COMMIT"));
+    KeepPending();
     Uncommitted = false;
     SinceCheckpoint.clear();
     StartTransaction();
@@ -115,6 +129,7 @@ void TransactionGroup::Reset() {
     Depth = 0;
     Uncommitted = false;
     SinceCheckpoint.clear();
+    Pending.clear();
 }
 
 void TransactionGroup::Abandon() noexcept {
@@ -123,8 +138,8 @@ void TransactionGroup::Abandon() noexcept {
 }
 
 void TransactionGroup::CommitOnClose() noexcept {
-    if (Depth > 0)
-        Connection.Run(QStringLiteral("COMMIT"));
+    if (Depth > 0 && !Connection.Run(QStringLiteral("COMMIT")).isValid())
+        KeepPending();
     Reset();
 }
 

@@ -3,8 +3,11 @@
 #include "db/DatabaseConnection.h"
 #include "db/DatabaseFailure.h"
 
+#include "db/SourcesDatabase.h"
+
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 namespace tarnwick {
 
@@ -27,6 +30,11 @@ public:
     // A statement that ran inside the group.
     void Remember(const QString& text);
 
+    // Rows added to a table by a statement or a bulk write. They count once committed, and not
+    // at all when rolled back; outside a group they count at once.
+    void CountAdded(const QString& table, qint64 rows);
+    AddedRows TakeCommitted() { return std::exchange(Committed, {}); }
+
     // After a failing statement: commits what ran before it and opens the transaction again.
     // Returns what the user should add to the failure's message: nothing when the statements
     // before the failing one are safe.
@@ -44,6 +52,7 @@ private:
     void TakeCheckpoint();
     void RestoreCheckpoint();
     void CommitAndContinue();
+    void KeepPending();
     void Reset();
 
     DatabaseConnection& Connection;
@@ -51,6 +60,8 @@ private:
     int Depth = 0;
     bool Uncommitted = false;    // statements ran since the group's last commit
     QStringList SinceCheckpoint; // PostgreSQL: run again when a failure aborts the transaction
+    AddedRows Pending;           // in the open transaction
+    AddedRows Committed;
 };
 
 } // namespace tarnwick

@@ -42,8 +42,8 @@ TEST_P(BatchEnginesTest, QuarterlyThenHourlyOverOneFolderShowEachStepInOrder) {
 
     ScriptedBatchUi hourly;
     EXPECT_TRUE(Run.Extract(ExtractHourlyData, hourly).Succeeded());
-    // Before each file the counts as they stand: they lag one file and are not refreshed after
-    // the last. Then a seventh of the record bar after each of the seven writers.
+    // Before each file the counts after the file before it, and at the end those of the tables.
+    // A seventh of the record bar after each of the seven writers.
     EXPECT_EQ(hourly.Calls,
               QStringList({
                   "progress 10",
@@ -56,6 +56,7 @@ TEST_P(BatchEnginesTest, QuarterlyThenHourlyOverOneFolderShowEachStepInOrder) {
                   "starting Processing .DAT file 2 of 2 | Extracting records from: B.dat | 100",
                   WriterSteps,
                   "written 9",
+                  "counts facilities 2, units 2, fuels 2, quarters 2, emissions 4",
                   "finished",
                   "information: Hourly emissions data has been successufully extracted from 2 "
                   ".DAT files",
@@ -86,6 +87,59 @@ TEST_P(BatchEnginesTest, StopAskedBetweenFilesEndsTheBatchAfterACompleteFile) {
                                    "batch was stopped as asked; the remaining 2 of 3 .DAT files "
                                    "were not processed."}));
     }
+}
+
+// Checks that the counts shown before each hourly file and at a batch's end are what the
+// tables hold then.
+class CountCheckingUi : public ScriptedBatchUi {
+public:
+    explicit CountCheckingUi(const DatRun& run) : Run(run) {}
+    void RecordCounted(CountedTable table, qint64 count) override {
+        ScriptedBatchUi::RecordCounted(table, count);
+        Counts.at(std::size_t(table)) = count;
+    }
+    void FileStarting(const FileStep& step) override {
+        ScriptedBatchUi::FileStarting(step);
+        Check(step.FileName);
+    }
+    void BatchFinished(const BatchOutcome& outcome) override {
+        ScriptedBatchUi::BatchFinished(outcome);
+        Check(QStringLiteral("the end"));
+    }
+
+private:
+    void Check(const QString& when) {
+        const char* const tables[] = {"FACILITIES", "UNITS", "FUELS", "QUARTERS", "EMISSIONS"};
+        for (std::size_t i = 0; i < Counts.size(); ++i)
+            EXPECT_EQ(Counts.at(i), Run.Rows(tables[i])) << tables[i] << " before " << when;
+    }
+    const DatRun& Run;
+    std::array<qint64, 5> Counts{};
+};
+
+TEST_P(BatchEnginesTest, CountsShownAreThoseOfTheTablesAfterEveryFile) {
+    Run.Write(QStringLiteral("f1.DAT"), QuarterlyLines(1) + HourlyLines(1, 3));
+    // Hours 1 to 3 are there already: their keys are skipped.
+    Run.Write(QStringLiteral("f2.DAT"), HourlyLines(1, 5) + QuarterlyLines(1));
+    Run.Write(QStringLiteral("f3.DAT"), HourlyLines(2, 2) + EachHourlyType());
+    const auto run = [&](Extraction extract, int stopAt = 0) {
+        CountCheckingUi ui(Run);
+        ui.StopAt = stopAt;
+        return Run.Extract(extract, ui);
+    };
+    EXPECT_TRUE(run(ExtractHourlyData).Succeeded());
+    EXPECT_TRUE(run(ExtractQuarterlyData).Succeeded());
+    EXPECT_TRUE(run(ExtractHourlyData).Succeeded()); // the same folder again: nothing added
+    EXPECT_EQ(Run.Rows("EMISSIONS"), 8);
+
+    // A file that fails after some of its rows, and a batch stopped after a file.
+    Run.Write(QStringLiteral("f4.DAT"),
+              HourlyLines(4, 2) + QByteArrayList{CO2ConcLine("1", "010315", "09", " 1e999", "")});
+    EXPECT_TRUE(run(ExtractHourlyData).Stopped);
+    EXPECT_EQ(Run.Rows("EMISSIONS", FacilityIs(4)), 2);
+    Run.Write(QStringLiteral("f0.DAT"), HourlyLines(5, 4));
+    EXPECT_TRUE(run(ExtractHourlyData, 2).Cancelled);
+    EXPECT_EQ(Run.Rows("EMISSIONS", FacilityIs(5)), 4);
 }
 
 TARNWICK_INSTANTIATE_BOTH_ENGINES(BatchEnginesTest);
