@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QtGlobal>
 #include <algorithm>
+#include <chrono>
 
 namespace tarnwick {
 
@@ -16,6 +17,11 @@ QString Bar(double share) {
            QString(BarWidth - filled, QLatin1Char('.')) + QLatin1Char(']');
 }
 
+double SteadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 QString Duration(qint64 seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
@@ -27,8 +33,9 @@ std::ostream& operator<<(std::ostream& stream, const QString& text) {
 }
 
 TerminalBatchUi::TerminalBatchUi(std::ostream& out, std::ostream& err, bool interactive,
-                                 std::function<bool()> stopRequested)
-    : Out(out), Err(err), Interactive(interactive), AskedToStop(std::move(stopRequested)) {}
+                                 std::function<bool()> stopRequested, std::function<double()> now)
+    : Out(out), Err(err), Interactive(interactive), AskedToStop(std::move(stopRequested)),
+      Now(now ? std::move(now) : SteadySeconds) {}
 
 void TerminalBatchUi::ShowMessage(const QString& text, MessageIcon icon) {
     EndProgressLine();
@@ -57,8 +64,8 @@ void TerminalBatchUi::FileExtracted(const FileStep& step) {
 }
 
 void TerminalBatchUi::ShowFile(const FileStep& step, double filesDone) {
-    if (!Clock.isValid())
-        Clock.start();
+    if (!Started)
+        Started = Now();
     Current = step;
     FilesDone = filesDone;
     RecordProgressValue = 0;
@@ -94,7 +101,7 @@ qint64 TerminalBatchUi::RecordCount(CountedTable table) const {
     return Counts[std::size_t(table)];
 }
 
-// "file 3 of 20  F003.DAT  [#######.........]  61,203 records/s  0:42 left"; the time left
+// "file 3 of 20  F003.DAT  [#######.........]  61203 records/s  0:42 left"; the time left
 // follows the share of the files done, the current file counted by its own progress.
 void TerminalBatchUi::DrawProgressLine() {
     if (!Interactive || Current.Count == 0)
@@ -102,7 +109,7 @@ void TerminalBatchUi::DrawProgressLine() {
     const bool reading = FilesDone < Current.Index;
     const double done = FilesDone + (reading ? RecordProgressValue / 100.0 : 0.0);
     const double share = done / Current.Count;
-    const double seconds = double(Clock.nsecsElapsed()) / 1e9;
+    const double seconds = Now() - *Started;
     QString line = QStringLiteral("file %1 of %2  %3  %4")
                        .arg(Current.Index)
                        .arg(Current.Count)

@@ -2,10 +2,10 @@
 
 #include "core/BatchUi.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 #include <ostream>
 
 namespace tarnwick {
@@ -19,9 +19,10 @@ std::ostream& operator<<(std::ostream& stream, const QString& text);
 // answered as if cancelled.
 class TerminalBatchUi : public BatchUi {
 public:
-    // `stopRequested` tells whether the user asked the batch to stop after the current file.
+    // `stopRequested` tells whether the user asked the batch to stop after the current file;
+    // `now` reads a steady clock in seconds, by default the system's.
     TerminalBatchUi(std::ostream& out, std::ostream& err, bool interactive,
-                    std::function<bool()> stopRequested = {});
+                    std::function<bool()> stopRequested = {}, std::function<double()> now = {});
 
     void ShowMessage(const QString& text, MessageIcon icon) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title,
@@ -58,7 +59,8 @@ private:
     FileStep Current;
     double FilesDone = 0; // whole files, and a share of the current one
     float RecordProgressValue = 0;
-    QElapsedTimer Clock;
+    std::function<double()> Now;
+    std::optional<double> Started; // when the first file started
     bool ProgressLineOpen = false; // a redrawn line without its line end is on the terminal
     qsizetype DrawnWidth = 0;
     QStringList PendingInformation;

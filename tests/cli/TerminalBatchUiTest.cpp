@@ -65,6 +65,29 @@ TEST_F(TerminalBatchUiTest, TerminalRedrawsOneLineWithTheFileItsBarAndRate) {
     EXPECT_EQ(Err().substr(Err().size() - 9), "\nstopped\n");
 }
 
+TEST_F(TerminalBatchUiTest, RateAndTimeLeftFollowTheClockFromTheFirstFile) {
+    double now = 100;
+    TerminalBatchUi ui(OutStream, ErrStream, true, {}, [&] { return now; });
+    ui.FileStarting(Step(1, 4, "a.DAT"));
+    ui.RecordsWritten(1000);
+    const struct {
+        double Seconds;
+        float Progress;
+        const char* Tail;
+    } cases[] = {
+        {0, 10, "]"}, // no time has passed: no rate yet
+        {0.5, 50, "]  2000 records/s"},
+        {4, 100, "]  250 records/s  0:12 left"},
+    };
+    for (const auto& c : cases) {
+        now = 100 + c.Seconds;
+        ui.SetRecordProgress(c.Progress);
+        std::string line = Err().substr(Err().rfind('\r') + 1);
+        line.erase(line.find_last_not_of(' ') + 1);
+        EXPECT_TRUE(line.ends_with(c.Tail)) << line;
+    }
+}
+
 TEST_F(TerminalBatchUiTest, StopsWhenAskedAndRemembersTheCounts) {
     bool asked = false;
     TerminalBatchUi ui(OutStream, ErrStream, false, [&] { return asked; });
