@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/BatchCommands.h"
+#include "cli/OutputFile.h"
 #include "cli/TerminalBatchUi.h"
 #include "cli/ViewCommands.h"
 #include "core/QtMessages.h"
@@ -130,12 +131,19 @@ written, which is then complete; the message says how many files were extracted,
 and the exit status is 130 or 143. A second Ctrl+C stops at once: the file being
 written is rolled back, none of its rows stay.
 
+--out FILE: a regular file is written aside and renamed over FILE only when
+complete; a pipe, a device or a terminal is written in place. Every write is
+checked, the last one and the close included.
+
 Exit status:
   0  the command succeeded
   1  the command failed: the database could not be opened or created, no .DAT
      file was found, a file could not be extracted, the facility or unit asked
-     for has no rows, or the output could not be written
-  2  usage error, including an unknown table or column and an impossible date
+     for has no rows, a chart's values cannot be drawn, or the output could not
+     be written (the message gives the system's reason)
+  2  usage error, including an unknown table or column, an impossible date or
+     a year outside 1 to 9999, a --facility beyond a 32-bit integer, and an
+     --out that is the database or its journal
   130, 143  an extraction stopped by SIGINT or SIGTERM after a complete file
 
 Examples:
@@ -215,8 +223,7 @@ std::unique_ptr<QCoreApplication> NewApplication(int& argc, char** argv, bool wi
     return std::make_unique<QApplication>(argc, argv);
 }
 
-int Run(const CommandSpec& command, const QCommandLineParser& parser) {
-    const CommandCall call{parser, parser.positionalArguments().mid(1), std::cout, std::cerr};
+int RunCommand(const CommandSpec& command, const CommandCall& call) {
     try {
         return command.Run(call);
     } catch (const Error& error) {
@@ -227,6 +234,19 @@ int Run(const CommandSpec& command, const QCommandLineParser& parser) {
         std::cerr << MessageOf(error) << '\n' << std::flush;
     }
     return ExitFailed;
+}
+
+// A command whose output did not all reach standard output has failed, whatever it did.
+int Run(const CommandSpec& command, const QCommandLineParser& parser) {
+    StandardOutputBuffer outBuffer;
+    std::ostream out(&outBuffer);
+    int status = RunCommand(command, {parser, parser.positionalArguments().mid(1), out, std::cerr});
+    if (const QString reason = outBuffer.Close(); !reason.isEmpty()) {
+        std::cerr << "Cannot write standard output: " << reason << '\n' << std::flush;
+        if (status == ExitSucceeded)
+            status = ExitFailed;
+    }
+    return status;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "cli/ViewCommands.h"
 
 #include "chart/HourlyChart.h"
+#include "cli/OutputFile.h"
 #include "cli/TerminalBatchUi.h"
 #include "db/Error.h"
 #include "view/CsvExport.h"
@@ -8,9 +9,8 @@
 #include "view/SourcesReader.h"
 
 #include <QCommandLineParser>
-#include <QFile>
-#include <QSaveFile>
-#include <cstdio>
+#include <cmath>
+#include <limits>
 
 namespace tarnwick {
 
@@ -28,6 +28,10 @@ std::optional<QDate> ReadDay(const QCommandLineParser& parser, const QString& op
                                    "YYYY-MM-DD")
                         .arg(option, text),
                     FailureKind::Request);
+    // The years both engines' DATE columns hold alike; another would match nothing in silence.
+    if (day.year() < 1 || day.year() > 9999)
+        throw Error(QStringLiteral("--%1 %2 is outside the years 1 to 9999").arg(option, text),
+                    FailureKind::Request);
     return day;
 }
 
@@ -36,9 +40,14 @@ ExportFilter ReadFilter(const QCommandLineParser& parser) {
     if (parser.isSet(QStringLiteral("facility"))) {
         const QString text = parser.value(QStringLiteral("facility"));
         bool number = false;
-        filter.FacilityId = text.toLongLong(&number);
+        // FACILITY_ID is a 32-bit integer: PostgreSQL refuses a larger parameter, SQLite finds
+        // no row.
+        filter.FacilityId = text.toInt(&number);
         if (!number)
-            throw Error(QStringLiteral("--facility %1 is not a facility number").arg(text),
+            throw Error(QStringLiteral("--facility %1 is not a facility number from %2 to %3")
+                            .arg(text)
+                            .arg(std::numeric_limits<int>::min())
+                            .arg(std::numeric_limits<int>::max()),
                         FailureKind::Request);
     }
     if (parser.isSet(QStringLiteral("unit")))
@@ -60,35 +69,35 @@ const Measure& ReadMeasure(const QCommandLineParser& parser) {
                 FailureKind::Request);
 }
 
-void Commit(QSaveFile& file) {
-    if (!file.commit())
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()),
-                    FailureKind::File);
-}
+// The value axis is laid out with a margin and rounded outwards to round numbers; beyond this
+// magnitude that arithmetic overflows and no line is drawn.
+constexpr double LargestDrawnValue = 1e300;
 
-void Open(QSaveFile& file) {
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()),
-                    FailureKind::File);
+void RequireDrawableValues(const QList<HourlyRun>& runs) {
+    for (const HourlyRun& run : runs)
+        for (const HourValue& value : run)
+            if (!(std::abs(value.Value) <= LargestDrawnValue)) // not a number fails too
+                throw Error(QStringLiteral("The chart cannot draw the value %1 of %2: its axis "
+                                           "holds values from -%3 to %3.")
+                                .arg(QString::number(value.Value), value.At.Text(),
+                                     QString::number(LargestDrawnValue)),
+                            FailureKind::File);
 }
 
 } // namespace
 
 int RunExport(const CommandCall& call) {
     const ExportRequest request = ReadExportRequest(call.Operands.at(1), ReadFilter(call.Options));
+    OutputFile out(call.Options.value(QStringLiteral("out")), call.Operands.at(0));
     SourcesReader reader(call.Operands.at(0));
-    if (!call.Options.isSet(QStringLiteral("out"))) {
-        QFile out;
-        out.open(stdout, QIODevice::WriteOnly);
+    out.Open();
+    try {
         ExportCsv(reader, request, out);
-        out.flush();
-        return ExitSucceeded;
+    } catch (const Error&) {
+        out.ThrowIfFailed(); // with the system's reason rather than the device's
+        throw;
     }
-    // Written aside and renamed at the end, so a failed export leaves no partial file.
-    QSaveFile out(call.Options.value(QStringLiteral("out")));
-    Open(out);
-    ExportCsv(reader, request, out);
-    Commit(out);
+    out.Finish();
     return ExitSucceeded;
 }
 
@@ -96,6 +105,7 @@ int RunChart(const CommandCall& call) {
     const QCommandLineParser& options = call.Options;
     const ExportFilter filter = ReadFilter(options);
     HourlyRequest request{*filter.FacilityId, *filter.UnitId, &ReadMeasure(options), {}, {}};
+    OutputFile out(options.value(QStringLiteral("out")), call.Operands.at(0));
     SourcesReader reader(call.Operands.at(0));
     const auto [first, last] = ReadUnitDays(reader, request.FacilityId, request.UnitId);
     request.From = filter.From.value_or(first);
@@ -105,17 +115,19 @@ int RunChart(const CommandCall& call) {
                         .arg(request.From.toString(Qt::ISODate), request.To.toString(Qt::ISODate)),
                     FailureKind::Request);
     const QList<HourlyRun> runs = ReadHourlyRuns(reader, request);
-    QSaveFile file(options.value(QStringLiteral("out")));
-    Open(file);
-    if (!RenderHourlyChart(request, runs, ChartImageSize).save(&file, "PNG"))
+    RequireDrawableValues(runs);
+    out.Open();
+    const bool saved = RenderHourlyChart(request, runs, ChartImageSize).save(&out, "PNG");
+    out.ThrowIfFailed();
+    if (!saved)
         throw Error(QStringLiteral("The chart could not be encoded as PNG."), FailureKind::File);
-    Commit(file);
+    out.Finish();
     qsizetype hours = 0;
     for (const HourlyRun& run : runs)
         hours += run.size();
     call.Out << QStringLiteral("Saved the chart of %1 hours with a value to %2")
                     .arg(hours)
-                    .arg(file.fileName())
+                    .arg(out.Name())
              << '\n'
              << std::flush;
     return ExitSucceeded;

@@ -8,13 +8,28 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarnwick::test {
 namespace {
 
 ProgramRun RunBatch(const QStringList& arguments, const QStringList& environment = {}) {
     return RunProgram(QStringList{QStringLiteral(TARNWICK_BATCH_PATH)} + arguments, environment);
+}
+
+// The runner started by `script` ("exec \"$@\" > /dev/full"), with SIGXFSZ ignored so that a
+// file-size limit fails a write as a full disk does.
+ProgramRun RunBatchIn(const QString& script, const QStringList& arguments) {
+    return RunProgram(
+        QStringList{"sh", "-c", "trap '' XFSZ; " + script, "sh", TARNWICK_BATCH_PATH} + arguments);
+}
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
 class RunnerTest : public testing::Test {
@@ -303,6 +318,135 @@ TEST_F(ViewRunnerTest, ExportChartAndSummaryWriteTheirOutput) {
     const QRegularExpression markedRow(QStringLiteral(
         R"(^ +1  PE\x{d1}A, "EL"  NORTE +IN +1 +2001-03-31 22:00 +2001-04-01 06:00 +7 +2\* +150 +yes +no +yes$)"));
     EXPECT_TRUE(markedRow.match(lines.at(1)).hasMatch()) << lines.at(1).toStdString();
+}
+
+TEST_F(ViewRunnerTest, AnOutputThatCannotBeWrittenFailsWithTheSystemsReason) {
+    const QString png = Work.filePath(QStringLiteral("c.png"));
+    WriteFile(QStringLiteral("a.DAT"), QuarterlyLines(7) + HourlyLines(7, 1));
+    for (const QStringList& arguments :
+         {QStringList{"export", Database, "FACILITIES"}, QStringList{"summary", Database},
+          QStringList{"counts", Database},
+          QStringList{"chart", Database, "--facility", "1", "--unit", "1", "--measure",
+                      "SO2_MASS_LB_HOUR", "--out", png},
+          QStringList{"init", Work.filePath(QStringLiteral("new.db"))},
+          QStringList{"quarterly", Database, DatFolder},
+          QStringList{"hourly", Database, DatFolder}}) {
+        const ProgramRun run = RunBatchIn(R"(exec "$@" > /dev/full)", arguments);
+        EXPECT_EQ(run.ExitCode, 1) << arguments.first().toStdString();
+        EXPECT_TRUE(run.Err.endsWith("Cannot write standard output: No space left on device\n"))
+            << run.Err.toStdString();
+    }
+
+    // A CSV written whole at the end, and one that fails while rows are still being read.
+    RunSql(Database,
+           "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999) "
+           "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR) "
+           "SELECT 5, 'u' || i, '2001-01-01', 0 FROM n");
+    const QString csv = Work.filePath(QStringLiteral("out/e.csv"));
+    ASSERT_TRUE(QDir(Work.path()).mkdir(QStringLiteral("out")));
+    for (const char* table : {"FACILITIES", "EMISSIONS"})
+        for (const bool oldFile : {true, false}) {
+            QFile::remove(csv);
+            if (oldFile)
+                WriteLines(csv, {"old"});
+            const QByteArray before = Contents(csv);
+            const ProgramRun run = RunBatchIn(R"(exec prlimit --fsize=100 "$@")",
+                                              {"export", Database, table, "--out", csv});
+            EXPECT_EQ(run.ExitCode, 1) << table;
+            EXPECT_EQ(run.Err, "Cannot write " + csv + ": File too large\n");
+            EXPECT_EQ(Contents(csv), before);
+            EXPECT_EQ(QDir(Work.filePath("out")).entryList(QDir::Files).size(), oldFile ? 1 : 0);
+        }
+}
+
+TEST_F(ViewRunnerTest, OutWritesAPipeInPlaceAndNeverTheDatabase) {
+    const QString fifo = Work.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Open for reading and writing, so that the runner's open neither waits nor meets no reader.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const ProgramRun run = RunBatch({"export", Database, "FACILITIES", "--out", fifo});
+    QByteArray piped(65536, '\0');
+    piped.resize(std::max<ssize_t>(0, ::read(reader, piped.data(), piped.size())));
+    ::close(reader);
+    EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(piped), RunBatch({"export", Database, "FACILITIES"}).Out);
+    struct stat status {};
+    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &status) == 0 &&
+                S_ISFIFO(status.st_mode));
+
+    const QString link = Work.filePath(QStringLiteral("link.db"));
+    const QString hardLink = Work.filePath(QStringLiteral("hard.db"));
+    ASSERT_TRUE(QFile::link(Database, link));
+    ASSERT_EQ(
+        ::link(QFile::encodeName(Database).constData(), QFile::encodeName(hardLink).constData()),
+        0);
+    const QByteArray database = Contents(Database);
+    for (const QString& out : {Database, link, hardLink, Database + "-journal", Database + "-wal"})
+        for (const QStringList& command : {QStringList{"export", Database, "FACILITIES"},
+                                           QStringList{"chart", link, "--facility", "1", "--unit",
+                                                       "1", "--measure", "SO2_MASS_LB_HOUR"}}) {
+            const ProgramRun refused = RunBatch(command + QStringList{"--out", out});
+            EXPECT_EQ(refused.ExitCode, 2) << out.toStdString();
+            EXPECT_TRUE(refused.Err.contains("would overwrite the database"))
+                << refused.Err.toStdString();
+        }
+    EXPECT_EQ(Contents(Database), database);
+    EXPECT_FALSE(QFile::exists(Database + "-journal") || QFile::exists(Database + "-wal"));
+}
+
+// Both engines answer alike, the range checks coming before the database is read.
+TEST(RunnerPostgresTest, OutOfRangeRequestsAndUndrawableValuesFailAlikeOnBothEngines) {
+    TARNWICK_REQUIRE_POSTGRES();
+    const QString databases[] = {ScratchSqliteDatabase(), ScratchPostgresDatabase()};
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString png = work.filePath(QStringLiteral("c.png"));
+    const QStringList chart{"--unit", "1", "--measure", "SO2_MASS_LB_HOUR", "--out", png};
+    const struct {
+        QStringList Arguments;
+        const char* Message;
+    } usageErrors[] = {
+        {{"export", "EMISSIONS", "--from", "-0001-01-01"}, "outside the years 1 to 9999"},
+        {QStringList{"chart", "--facility", "1", "--to", "-0001-12-31"} + chart,
+         "outside the years"},
+        {{"export", "QUARTERS", "--facility", "3000000000"}, "from -2147483648 to 2147483647"},
+        {QStringList{"chart", "--facility", "-2147483649"} + chart, "from -2147483648 to"},
+    };
+    for (const auto& c : usageErrors) {
+        QStringList arguments = c.Arguments;
+        arguments.insert(1, databases[0]);
+        const ProgramRun sqlite = RunBatch(arguments);
+        arguments[1] = databases[1];
+        const ProgramRun postgres = RunBatch(arguments);
+        EXPECT_EQ(sqlite.ExitCode, 2) << c.Message;
+        EXPECT_TRUE(sqlite.Err.contains(QLatin1String(c.Message))) << sqlite.Err.toStdString();
+        EXPECT_EQ(postgres.ExitCode, 2) << c.Message;
+        EXPECT_EQ(postgres.Err, sqlite.Err);
+    }
+    // Values whose axis would overflow, and values that are not finite: a unit each.
+    const QStringList oddValues[] = {{"-1e308", "1e308", "9e999"},
+                                     {"-1e308", "1e308", "'Infinity'", "'NaN'"}};
+    for (int engine = 0; engine < 2; ++engine) {
+        QStringList rows;
+        for (int unit = 0; unit < oddValues[engine].size(); ++unit)
+            rows << QStringLiteral("(1, '%1', '2001-01-01', 0, %2)")
+                        .arg(unit)
+                        .arg(oddValues[engine].at(unit));
+        RunSql(databases[engine], "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, "
+                                  "DATA_HOUR, SO2_MASS_LB_HOUR) VALUES " +
+                                      rows.join(", "));
+        for (int unit = 0; unit < rows.size(); ++unit) {
+            const ProgramRun run =
+                RunBatch({"chart", databases[engine], "--facility", "1", "--unit",
+                          QString::number(unit), "--measure", "SO2_MASS_LB_HOUR", "--out", png});
+            EXPECT_EQ(run.ExitCode, 1) << rows.at(unit).toStdString();
+            EXPECT_TRUE(run.Err.startsWith("The chart cannot draw the value "))
+                << run.Err.toStdString();
+            EXPECT_FALSE(QFile::exists(png));
+        }
+    }
+    DropPostgresDatabase(databases[1]);
 }
 
 } // namespace
