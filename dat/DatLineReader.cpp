@@ -18,6 +18,9 @@ namespace {
 
 constexpr qsizetype ChunkSize = 1 << 20;
 
+// Longer than the coarsest clock a file system keeps change times by.
+constexpr qint64 SettledNs = 2'000'000'000;
+
 QByteArrayView SkipLeadingBlanks(QByteArrayView text) {
     qsizetype start = 0;
     while (start < text.size() && IsBlank(text[start]))
@@ -57,20 +60,32 @@ QByteArrayView SkipByteOrderMark(QByteArrayView text) {
 
 } // namespace
 
-DatFileReader::DatFileReader(const QString& path) : File(path), Path(path) {
-#ifdef Q_OS_UNIX
-    const QByteArray bytes = EncodeFileName(path);
-    if (bytes != QFile::encodeName(path)) {
-        OpenByBytes(File, path, bytes);
-        return;
-    }
-#endif
-    if (!File.open(QIODevice::ReadOnly))
-        ThrowCannotOpen(path, File.errorString());
+bool FileStamp::SurelySame(const FileStamp& later) const {
+    return Identity && later.Identity && *Identity == *later.Identity &&
+           Identity->ChangedNs < OpenedNs - SettledNs;
 }
 
-FileStamp DatFileReader::Stamp() const {
-    return {File.size(), File.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()};
+DatFileReader::DatFileReader(const QString& path) : File(path), Path(path) {
+    Opened.OpenedNs = FileClockNowNs();
+    Open();
+    Opened.Identity = IdentityOf(File);
+}
+
+void DatFileReader::Open() {
+#ifdef Q_OS_UNIX
+    const QByteArray bytes = EncodeFileName(Path);
+    if (bytes != QFile::encodeName(Path))
+        return OpenByBytes(File, Path, bytes);
+#endif
+    if (!File.open(QIODevice::ReadOnly))
+        ThrowCannotOpen(Path, File.errorString());
+}
+
+void DatFileReader::SkipToEnd() {
+    while (!AtEnd) {
+        Position = Buffer.size();
+        FillBuffer();
+    }
 }
 
 bool DatFileReader::FillBuffer() {
@@ -86,6 +101,7 @@ bool DatFileReader::FillBuffer() {
                     FailureKind::File, LineNumber + 1);
     }
     Buffer.resize(kept + got);
+    Hash.Add(QByteArrayView(Buffer).sliced(kept));
     if (got == 0)
         AtEnd = true;
     return got > 0;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "dat/ContentHash.h"
 #include "db/Error.h"
+#include "db/FileIdentity.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -16,11 +18,15 @@ struct DatLine {
     qint64 Number = 0; // 1-based physical line of the file
 };
 
-// What tells one state of a file from another: its size and last change, as seen when opened.
+// A file as it was when opened, and when that was.
 struct FileStamp {
-    qint64 Size = -1;
-    qint64 ModifiedMs = 0;
-    bool operator==(const FileStamp&) const = default;
+    std::optional<FileIdentity> Identity;
+    qint64 OpenedNs = 0;
+
+    // Whether `later` is surely the same file in the same state, with no need to compare its
+    // bytes: the same identity, and a last change well before this opening, as a change within
+    // a tick of a coarse clock could leave every time as it was.
+    bool SurelySame(const FileStamp& later) const;
 };
 
 // Reads a ".DAT" file line by line. A line ends at CR, LF or CR LF; a last line without an
@@ -33,16 +39,25 @@ public:
     DatFileReader(const DatFileReader&) = delete;
     DatFileReader& operator=(const DatFileReader&) = delete;
 
-    FileStamp Stamp() const;
+    const FileStamp& Stamp() const { return Opened; }
+
+    // SHA-256 of the bytes read so far; once NextLine() or SkipToEnd() reached the end, of the
+    // whole file. Ends the hash.
+    QByteArray Sha256() { return Hash.HexDigest(); }
+    // Reads, and hashes, the rest of the file without taking its lines.
+    void SkipToEnd(); // throws Error (File) on a read error
 
     // The next non-empty line, valid until the following call. False at the end of the file.
     bool NextLine(DatLine& line); // throws Error (File) on a read error
 
 private:
+    void Open();
     bool FillBuffer();
 
     QFile File;
     QString Path;
+    FileStamp Opened;
+    ContentHash Hash;
     QByteArray Buffer;
     qsizetype Position = 0;
     qsizetype Scanned = 0; // bytes from Position on known to hold no line end

@@ -39,23 +39,33 @@ void TakeLine(const DatLine& line, ReaderState& state) {
         state.Lists.CO2MassRecords.push_back(ReadCO2MassRecord(line));
 }
 
-// The file is closed when this returns, before the first statement runs. Returns the file's
-// stamp from before the first line was read.
-FileStamp ReadHourlyLists(const QString& path, ReaderState& state) {
+struct FileRead {
+    FileStamp Stamp; // from before the first line was read
+    QByteArray Sha256;
+};
+
+// The file is closed when this returns, before the first statement runs.
+FileRead ReadHourlyLists(const QString& path, ReaderState& state) {
     ClearHourlyLists(state.Lists);
     DatFileReader reader(path);
-    const FileStamp stamp = reader.Stamp();
     DatLine line;
     while (reader.NextLine(line))
         TakeLine(line, state);
-    return stamp;
+    return {reader.Stamp(), reader.Sha256()};
 }
 
 // Whether the file is still as it was read ahead: else it is read again, to load it, or fail
-// on it, as it is at its turn.
+// on it, as it is at its turn. A file changed shortly before it was read ahead could have
+// changed again without a trace in its times: its bytes are compared.
 bool Unchanged(const HourlyFileAhead& file) {
     try {
-        return DatFileReader(file.Path).Stamp() == file.Stamp;
+        DatFileReader now(file.Path);
+        if (file.Stamp.SurelySame(now.Stamp()))
+            return true;
+        if (!file.Stamp.Identity || now.Stamp().Identity != file.Stamp.Identity)
+            return false;
+        now.SkipToEnd();
+        return now.Sha256() == file.Sha256;
     } catch (const Error&) {
         return false;
     }
@@ -144,7 +154,9 @@ HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
     file.Reader.CurrentFacilityId = facilityId;
     file.Reader.Lists = std::move(lists);
     try {
-        file.Stamp = ReadHourlyLists(path, file.Reader);
+        FileRead read = ReadHourlyLists(path, file.Reader);
+        file.Stamp = read.Stamp;
+        file.Sha256 = read.Sha256;
         file.Read = true;
         if (folder) {
             NoProgress quiet;

@@ -29,6 +29,7 @@ struct HourlyFileAhead {
     qint32 FacilityIdBefore = 0;             // the CurrentFacilityId it was read with
     bool Read = false;                       // false: it is read again at its turn
     FileStamp Stamp;                         // of the file when read
+    QByteArray Sha256;                       // of the bytes read
     ReaderState Reader;                      // after reading it
     std::unique_ptr<FoldingDatabase> Folded; // null: its statements are folded at its turn
 };

@@ -224,26 +224,53 @@ TEST_P(BulkWrites, ATableChangedAfterTheFoldGivesTheRowsOfTheStatements) {
               statements.Emissions);
 }
 
-// A file changed on disk after it was read ahead is read again at its turn; so is the file after
-// it, which has no "100" line and takes its facility from the changed one.
+// A file changed on disk after it was read ahead is read again at its turn, also when the size
+// and the modification time stay (cp -p, rsync -a, unzip); so is the file after it, which has no
+// "100" line and takes its facility from the changed one.
 TEST_P(BulkWrites, AFileChangedAfterItWasReadAheadIsLoadedAsItIsAtItsTurn) {
     const auto hour = [](const char* h) { return SO2ConcLine("1", "010315", h, "1", "1", "1"); };
-    const QString first = WriteDatFile(Folder, "f1.DAT", {FacilityLine("1"), hour("01")});
-    const QString second = WriteDatFile(Folder, "f2.DAT", {hour("02")});
-    const QString path = FreshDatabase();
-    std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
-    database->ReadField("SELECT Count(*) AS n FROM EMISSIONS", "n");
-    HourlyFileAhead ahead1 = ReadHourlyFileAhead(first, 0, database->NewFolder(), {});
-    HourlyFileAhead ahead2 =
-        ReadHourlyFileAhead(second, ahead1.Reader.CurrentFacilityId, database->NewFolder(), {});
-    WriteDatFile(Folder, "f1.DAT", {FacilityLine("22"), hour("01"), hour("03")});
-    ReaderState state;
-    RecordingProgress quiet;
-    ExtractHourlyFile(ahead1, state, *database, quiet);
-    ExtractHourlyFile(ahead2, state, *database, quiet);
-    database->Close();
-    EXPECT_EQ(RowTexts(QueryRows(path, "SELECT FACILITY_ID, DATA_HOUR FROM EMISSIONS ORDER BY 2")),
-              QStringList({"22|1", "22|2", "22|3"}));
+    const auto setTime = [](const QString& path, const QDateTime& time) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    const std::function<void(const QString&)> changes[] = {
+        [&](const QString&) {
+            WriteDatFile(Folder, "f1.DAT", {FacilityLine("22"), hour("01"), hour("03")});
+        },
+        [&](const QString& path) { // rewritten in place
+            const QDateTime before = QFileInfo(path).lastModified();
+            WriteDatFile(Folder, "f1.DAT", {FacilityLine("2"), hour("01")});
+            setTime(path, before);
+        },
+        [&](const QString& path) { // another file renamed over it
+            const QString other = WriteDatFile(Folder, "other", {FacilityLine("2"), hour("01")});
+            setTime(other, QFileInfo(path).lastModified());
+            QFile::remove(path);
+            QFile::rename(other, path);
+        },
+    };
+    const QStringList expected[] = {{"22|1", "22|2", "22|3"}, {"2|1", "2|2"}, {"2|1", "2|2"}};
+    for (std::size_t i = 0; i < std::size(changes); ++i) {
+        const QString first = WriteDatFile(Folder, "f1.DAT", {FacilityLine("1"), hour("01")});
+        const QString second = WriteDatFile(Folder, "f2.DAT", {hour("02")});
+        const QString path = FreshDatabase();
+        std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(path);
+        database->ReadField("SELECT Count(*) AS n FROM EMISSIONS", "n");
+        HourlyFileAhead ahead1 = ReadHourlyFileAhead(first, 0, database->NewFolder(), {});
+        HourlyFileAhead ahead2 = ReadHourlyFileAhead(second, ahead1.Reader.CurrentFacilityId,
+                                                     database->NewFolder(), {});
+        changes[i](first);
+        ReaderState state;
+        RecordingProgress quiet;
+        ExtractHourlyFile(ahead1, state, *database, quiet);
+        ExtractHourlyFile(ahead2, state, *database, quiet);
+        database->Close();
+        EXPECT_EQ(
+            RowTexts(QueryRows(path, "SELECT FACILITY_ID, DATA_HOUR FROM EMISSIONS ORDER BY 2")),
+            expected[i])
+            << "change " << i;
+    }
 }
 
 // Without a key nothing folds: every statement runs by itself, keys repeated and all. Rows of
