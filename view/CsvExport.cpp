@@ -181,17 +181,13 @@ qint64 ExportCsv(SourcesReader& reader, const ExportRequest& request, QIODevice&
     const int columnCount = int(request.Columns.size());
     QStringList fields;
     qint64 rows = 0;
-    while (query.next()) {
+    while (reader.Next(query, what)) {
         fields.clear();
         for (int column = 0; column < columnCount; ++column)
             fields << ValueText(query.value(column));
         WriteOut(out, CsvLine(fields), what);
         ++rows;
     }
-    if (query.lastError().isValid())
-        throw Error(QStringLiteral("The database %1 stopped while %2 were read: %3")
-                        .arg(reader.Describe(), what, EngineText(query.lastError())),
-                    FailureKind::Engine);
     return rows;
 }
 

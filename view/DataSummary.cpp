@@ -40,7 +40,7 @@ UnitSummary& Entry(std::map<UnitKey, UnitSummary>& units, qint64 facility, const
 
 void ReadHours(SourcesReader& reader, std::map<UnitKey, UnitSummary>& units) {
     QSqlQuery query = reader.Run(HoursQuery);
-    while (query.next()) {
+    while (reader.Next(query)) {
         UnitSummary& unit = Entry(units, query.value(0).toLongLong(), query.value(1).toString());
         unit.First = Hour{DateValue(query.value(2)), query.value(3).toInt()};
         unit.Last = Hour{DateValue(query.value(4)), query.value(5).toInt()};
@@ -53,7 +53,7 @@ void ReadHours(SourcesReader& reader, std::map<UnitKey, UnitSummary>& units) {
 void ReadQuarters(SourcesReader& reader, std::map<UnitKey, UnitSummary>& units) {
     QSqlQuery query = reader.Run(QStringLiteral(
         "SELECT FACILITY_ID, UNIT_ID, DATE_OF_REPORT, OPERATING_HOURS_QTRLY FROM QUARTERS"));
-    while (query.next()) {
+    while (reader.Next(query)) {
         UnitSummary& unit = Entry(units, query.value(0).toLongLong(), query.value(1).toString());
         unit.HasQuarterRow = true;
         const QDate reported = DateValue(query.value(2));
@@ -70,7 +70,7 @@ void ReadPresence(SourcesReader& reader, const QString& table,
                   std::map<UnitKey, UnitSummary>& units, bool UnitSummary::*flag) {
     QSqlQuery query =
         reader.Run(QStringLiteral("SELECT DISTINCT FACILITY_ID, UNIT_ID FROM %1").arg(table));
-    while (query.next())
+    while (reader.Next(query))
         Entry(units, query.value(0).toLongLong(), query.value(1).toString()).*flag = true;
 }
 
@@ -93,7 +93,7 @@ std::map<qint64, Plant> ReadPlants(SourcesReader& reader) {
     QSqlQuery query = reader.Run(
         QStringLiteral("SELECT Facility_ID, Plant_Name, State_Postal_Abbreviation FROM FACILITIES "
                        "ORDER BY Facility_ID, Calendar_Year, Calendar_Quarter"));
-    while (query.next()) {
+    while (reader.Next(query)) {
         Plant& plant = plants[query.value(0).toLongLong()];
         // Later quarters win, but a blank name does not hide an earlier one.
         if (const QString name = query.value(1).toString().trimmed(); !name.isEmpty())

@@ -13,7 +13,7 @@ QList<ChartFacility> ReadChartFacilities(SourcesReader& reader) {
                        "ORDER BY FACILITY_ID, ") +
         reader.CodePointOrder(QStringLiteral("UNIT_ID")));
     QList<ChartFacility> facilities;
-    while (query.next()) {
+    while (reader.Next(query)) {
         const qint64 id = query.value(0).toLongLong();
         if (facilities.isEmpty() || facilities.back().Id != id) {
             const auto plant = plants.find(id);
@@ -29,12 +29,20 @@ std::pair<QDate, QDate> ReadUnitDays(SourcesReader& reader, qint64 facility, con
     QSqlQuery query = reader.Run(QStringLiteral("SELECT MIN(DATA_DATE), MAX(DATA_DATE) FROM "
                                                 "EMISSIONS WHERE FACILITY_ID = ? AND UNIT_ID = ?"),
                                  {facility, unit});
-    if (!query.next() || query.value(0).isNull())
+    if (!reader.Next(query) || query.value(0).isNull())
         throw Error(QStringLiteral("EMISSIONS holds no hours of unit \"%1\" of facility %2.")
                         .arg(unit)
                         .arg(facility),
                     FailureKind::File);
     return {DateValue(query.value(0)), DateValue(query.value(1))};
+}
+
+bool HasHours(SourcesReader& reader, qint64 facility, const QString& unit, QDate from, QDate to) {
+    QSqlQuery query = reader.Run(
+        QStringLiteral("SELECT 1 FROM EMISSIONS WHERE FACILITY_ID = ? AND UNIT_ID = ? AND "
+                       "DATA_DATE >= ? AND DATA_DATE <= ? LIMIT 1"),
+        {facility, unit, DateParameter(from), DateParameter(to)});
+    return reader.Next(query);
 }
 
 QList<HourlyRun> ReadHourlyRuns(SourcesReader& reader, const HourlyRequest& request) {
@@ -49,7 +57,7 @@ QList<HourlyRun> ReadHourlyRuns(SourcesReader& reader, const HourlyRequest& requ
     QList<HourlyRun> runs;
     qint64 previous = 0;
     bool runOpen = false;
-    while (query.next()) {
+    while (reader.Next(query)) {
         if (query.value(2).isNull()) {
             runOpen = false;
             continue;

@@ -25,6 +25,9 @@ QList<ChartFacility> ReadChartFacilities(SourcesReader& reader);
 // The first and last day of the unit's hours. Throws Error when it has none.
 std::pair<QDate, QDate> ReadUnitDays(SourcesReader& reader, qint64 facility, const QString& unit);
 
+// Whether the unit has an hour from `from` to `to`, inclusive. Throws Error.
+bool HasHours(SourcesReader& reader, qint64 facility, const QString& unit, QDate from, QDate to);
+
 struct HourValue {
     Hour At;
     double Value = 0;
