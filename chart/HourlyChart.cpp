@@ -1,12 +1,10 @@
 #include "chart/HourlyChart.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QCursor>
-#include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QScatterSeries>
-#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -16,62 +14,55 @@ namespace tarnwick {
 namespace {
 
 const QColor LineColour(0x1f, 0x5f, 0xa8);
+constexpr qreal HourMs = 3600.0 * 1000.0;
+constexpr int MostTicks = 8;
+// Of the shown span on each side: a dot of 5 pixels at the edge of a 400-pixel plot shows whole.
+constexpr qreal MarginShare = 0.015;
 
-QString HoverText(const QXYSeries& series, const QPointF& at, const QString& label) {
-    const QList<QPointF> points = series.points();
-    if (points.isEmpty())
-        return {};
-    const auto nearest =
-        std::min_element(points.begin(), points.end(), [&](const QPointF& a, const QPointF& b) {
-            return std::abs(a.x() - at.x()) < std::abs(b.x() - at.x());
-        });
-    const QDateTime hour = QDateTime::fromMSecsSinceEpoch(qint64(nearest->x()));
-    return QStringLiteral("%1\n%2: %3")
-        .arg(hour.toString(QStringLiteral("yyyy-MM-dd hh:mm")), label,
-             QString::number(nearest->y(), 'g', 10));
-}
-
-void ShowHoverTips(QXYSeries* series, const QString& label) {
-    QObject::connect(series, &QXYSeries::hovered, series,
-                     [series, label](const QPointF& at, bool entered) {
-                         if (entered)
-                             QToolTip::showText(QCursor::pos(), HoverText(*series, at, label));
-                         else
-                             QToolTip::hideText();
-                     });
-}
-
-// The chart's axis of that kind, made on first use. Kept from one drawing to the next: an
+// The chart's axis on that side, made on first use. Kept from one drawing to the next: an
 // axis removed from a chart leaves its labels drawn behind.
-template <typename Axis> Axis* ChartAxis(QChart& chart, Qt::Alignment alignment) {
-    for (QAbstractAxis* axis : chart.axes())
+template <typename Axis> Axis* ChartAxis(QChart& chart, Qt::Alignment alignment, bool& made) {
+    const auto orientation = alignment == Qt::AlignBottom ? Qt::Horizontal : Qt::Vertical;
+    for (QAbstractAxis* axis : chart.axes(orientation))
         if (auto* found = qobject_cast<Axis*>(axis))
             return found;
     auto* axis = new Axis;
     chart.addAxis(axis, alignment);
+    made = true;
     return axis;
 }
 
-// Ticks on whole hours: every six hours over a day or two, every midnight up to ten days,
-// seven ticks beyond.
-void ShowDays(QDateTimeAxis& time, QDate from, QDate to) {
-    const qint64 days = from.daysTo(to) + 1;
-    constexpr qint64 HourTicksUpTo = 2;
-    constexpr qint64 DayTicksUpTo = 10;
-    time.setFormat(days <= HourTicksUpTo ? QStringLiteral("MM-dd hh:mm")
-                                         : QStringLiteral("yyyy-MM-dd"));
-    time.setTickCount(int(days <= HourTicksUpTo  ? days * 4 + 1
-                          : days <= DayTicksUpTo ? days + 1
-                                                 : 7));
-    time.setRange(QDateTime(from, QTime(0, 0)), QDateTime(to.addDays(1), QTime(0, 0)));
+QDateTime LocalTime(qreal x) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::floor(x)));
 }
 
-void AddSeries(QChart& chart, QXYSeries* series, const QList<QAbstractAxis*>& axes,
-               const QString& label) {
-    chart.addSeries(series);
-    for (QAbstractAxis* axis : axes)
-        series->attachAxis(axis);
-    ShowHoverTips(series, label);
+// Ticks stand where their labels say: on whole hours labelled with the hour, or at midnight
+// labelled with the day; evenly spread ticks would fall at odd hours under a day's label.
+void PlaceTimeTicks(QCategoryAxis& axis, qreal min, qreal max) {
+    for (const QString& label : axis.categoriesLabels())
+        axis.remove(label);
+    axis.setStartValue(min);
+    const qreal hours = (max - min) / HourMs;
+    constexpr int HourSteps[] = {1, 2, 3, 6, 12};
+    constexpr int DaySteps[] = {1, 2, 3, 7, 14, 28, 56, 91, 182, 364};
+    const QDate first = LocalTime(min).date();
+    const QDate last = LocalTime(max).date();
+    for (const int step : HourSteps) {
+        if (hours / step > MostTicks)
+            continue;
+        for (QDate day = first; day <= last; day = day.addDays(1))
+            for (int hour = 0; hour < 24; hour += step)
+                if (const qreal x = ChartX({day, hour}); x >= min && x <= max)
+                    axis.append(day.toString(QStringLiteral("MM-dd ")) +
+                                    QStringLiteral("%1:00").arg(hour, 2, 10, QChar(u'0')),
+                                x);
+        return;
+    }
+    const auto step = std::find_if(std::begin(DaySteps), std::end(DaySteps) - 1,
+                                   [&](int days) { return hours / (24.0 * days) <= MostTicks; });
+    QDate day = ChartX({first, 0}) >= min ? first : first.addDays(1);
+    for (; day <= last; day = day.addDays(*step))
+        axis.append(day.toString(Qt::ISODate), ChartX({day, 0}));
 }
 
 } // namespace
@@ -81,20 +72,44 @@ qreal ChartX(const Hour& hour) {
         QDateTime(hour.Date, QTime(0, 0)).addSecs(qint64(hour.Number) * 3600).toMSecsSinceEpoch());
 }
 
-void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs) {
+QCategoryAxis* TimeAxis(const QChart& chart) {
+    const QList<QAbstractAxis*> axes = chart.axes(Qt::Horizontal);
+    return axes.isEmpty() ? nullptr : qobject_cast<QCategoryAxis*>(axes.front());
+}
+
+std::pair<qreal, qreal> WholeDays(const HourlyRequest& request) {
+    const qreal first = ChartX({request.From, 0});
+    const qreal last = ChartX({request.To, 23});
+    const qreal margin = std::max(HourMs / 2, (last - first) * MarginShare);
+    return {first - margin, last + margin};
+}
+
+void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs,
+                    const QString& plantName) {
+    chart.zoomReset();
     chart.removeAllSeries();
     const QString label = request.Shown->Label;
-    chart.setTitle(QStringLiteral("Facility %1, unit %2: %3")
-                       .arg(request.FacilityId)
-                       .arg(request.UnitId, label));
+    const QString facility = plantName.isEmpty() ? QString::number(request.FacilityId)
+                                                 : QStringLiteral("%1 %2")
+                                                       .arg(request.FacilityId)
+                                                       .arg(plantName.simplified()); // one line
+    chart.setTitle(QStringLiteral("Facility %1, unit %2: %3").arg(facility, request.UnitId, label));
     chart.legend()->hide();
 
-    auto* time = ChartAxis<QDateTimeAxis>(chart, Qt::AlignBottom);
+    bool made = false;
+    auto* time = ChartAxis<QCategoryAxis>(chart, Qt::AlignBottom, made);
+    if (made) {
+        time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        // A zoom changes the range: the ticks follow.
+        QObject::connect(time, &QValueAxis::rangeChanged, time,
+                         [time](qreal min, qreal max) { PlaceTimeTicks(*time, min, max); });
+    }
     time->setTitleText(QStringLiteral("Hour"));
-    ShowDays(*time, request.From, request.To);
-    auto* values = ChartAxis<QValueAxis>(chart, Qt::AlignLeft);
+    const auto [min, max] = WholeDays(request);
+    time->setRange(min, max);
+    PlaceTimeTicks(*time, min, max); // also when the range stayed the same
+    auto* values = ChartAxis<QValueAxis>(chart, Qt::AlignLeft, made);
     values->setTitleText(label);
-    const QList<QAbstractAxis*> axes{time, values};
 
     QPen pen(LineColour);
     pen.setWidthF(1.2);
@@ -105,6 +120,11 @@ void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<Hou
     double low = 0;
     double high = 0;
     bool any = false;
+    auto add = [&](QXYSeries* series) {
+        chart.addSeries(series);
+        series->attachAxis(time);
+        series->attachAxis(values);
+    };
     for (const HourlyRun& run : runs) {
         QList<QPointF> points;
         points.reserve(run.size());
@@ -121,14 +141,17 @@ void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<Hou
         auto* line = new QLineSeries;
         line->setPen(pen);
         line->replace(points); // one change signal for the whole run
-        AddSeries(chart, line, axes, label);
+        add(line);
     }
     if (alone->count() > 0)
-        AddSeries(chart, alone, axes, label);
+        add(alone);
     else
         delete alone;
-    // A flat or empty series still gets an axis with some height.
-    values->setRange(std::min(low, 0.0), high > low ? high : low + 1);
+    // A flat or empty series still gets an axis with some height; the highest and lowest
+    // values stand a little inside it.
+    low = std::min(low, 0.0);
+    const double room = high > low ? (high - low) * MarginShare : 1;
+    values->setRange(low < 0 ? low - room : low, high + room);
     values->applyNiceNumbers();
 }
 

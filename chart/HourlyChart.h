@@ -4,8 +4,10 @@
 
 #include <QImage>
 #include <QSize>
+#include <utility>
 
 QT_BEGIN_NAMESPACE
+class QCategoryAxis;
 class QChart;
 QT_END_NAMESPACE
 
@@ -13,12 +15,17 @@ namespace tarnwick {
 
 // The chart of one measure of one unit: each run of consecutive hours is a line of its own in
 // the same colour, so missing hours and NULL values are gaps; an hour standing alone is a dot.
-// Hovering a line shows the nearest hour and its value. Replaces what the chart showed.
-void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs);
+// The title names the plant when `plantName` is given. Replaces what the chart showed.
+void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs,
+                    const QString& plantName = {});
 
-// The chart's x value of an hour: milliseconds since the epoch of its local clock time, which
-// the time axis shows as that day and hour.
+// The chart's x value of an hour: milliseconds since the epoch of its local clock time.
 qreal ChartX(const Hour& hour);
+
+// The time axis of a chart drawn by DrawHourlyRuns, and the x range that shows all its days:
+// a margin on each side, so that the first and last hour show whole.
+QCategoryAxis* TimeAxis(const QChart& chart);
+std::pair<qreal, qreal> WholeDays(const HourlyRequest& request);
 
 // The chart drawn into an image of `size`, as the window's Save as PNG writes it.
 QImage RenderHourlyChart(const HourlyRequest& request, const QList<HourlyRun>& runs, QSize size);
