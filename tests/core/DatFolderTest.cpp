@@ -57,7 +57,8 @@ TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFro
     for (const Extraction extract : {ExtractHourlyData, ExtractQuarterlyData}) {
         for (const std::optional<QString>& answer :
              {std::optional(QString("  /typed/as is")), std::optional<QString>()}) {
-            const QString folder = answer.value_or(QString());
+            const QString folder = answer.value_or(Run.State.DatFolder); // Cancel keeps it
+            const QStringList changed = answer ? QStringList{"folder " + folder} : QStringList();
             RunState state;
             state.DatFolder = Run.State.DatFolder;
             state.DatFileList = {"kept.DAT"};
@@ -68,10 +69,11 @@ TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFro
 
             EXPECT_EQ(outcome.FilesListed, 0);
             EXPECT_FALSE(outcome.Succeeded());
-            EXPECT_EQ(ui.Calls,
-                      QStringList(
-                          {"information: You have not specified a valid .DAT file directory.",
-                           AskForFolder + "V:\\VALMORO\\EPA_DATA\\2000\\3\\", "folder " + folder}));
+            EXPECT_EQ(
+                ui.Calls,
+                QStringList({"information: You have not specified a valid .DAT file directory.",
+                             AskForFolder + "V:\\VALMORO\\EPA_DATA\\2000\\3\\"}) +
+                    changed);
             EXPECT_EQ(state.DatFolder, folder);
             EXPECT_EQ(state.DatFileList, QStringList({"kept.DAT"}));
             EXPECT_FALSE(state.SourcesDatabase); // no database was opened for the counts
@@ -79,9 +81,11 @@ TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFro
             ui.Calls.clear();
             ui.Answers = {answer};
             LocateDatFiles(state, ui);
-            EXPECT_EQ(ui.Calls, QStringList({AskForFolder + folder,
-                                             "plain: Path to data has been selected as: " + folder,
-                                             "folder " + folder}));
+            const QStringList confirmed{"plain: Path to data has been selected as: " + folder,
+                                        "folder " + folder};
+            EXPECT_EQ(ui.Calls,
+                      QStringList{AskForFolder + folder} + (answer ? confirmed : QStringList()));
+            EXPECT_EQ(state.DatFolder, folder);
         }
     }
 }
