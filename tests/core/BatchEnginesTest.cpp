@@ -142,6 +142,32 @@ TEST_P(BatchEnginesTest, CountsShownAreThoseOfTheTablesAfterEveryFile) {
     EXPECT_EQ(Run.Rows("EMISSIONS", FacilityIs(5)), 4);
 }
 
+// Another program drops a column and adds it again, in the middle of the table and at its end,
+// between two files or inside one before its first row: the files after store their values.
+TEST_P(BatchEnginesTest, AColumnDroppedAndAddedAgainDuringABatchTakesTheNextFilesValues) {
+    for (const float moment : {100.0f, 14.2857f}) {
+        DatRun run;
+        run.State.DatabasePath = FreshDatabase();
+        for (int id = 1; id <= 3; ++id)
+            run.Write(QStringLiteral("f%1.DAT").arg(id), HourlyLines(id, 2) + EachHourlyType());
+        ScriptedBatchUi ui;
+        ui.OnRecordProgress = [&](float value) {
+            if (ui.FilesWritten != 1 || qAbs(value - moment) > 0.01f)
+                return;
+            for (const char* column : {"NOX_AVG_PPM_PER_HOUR", "CO2_MASS_TON_HOUR_TOTAL"}) {
+                RunSql(run.State.DatabasePath,
+                       QStringLiteral("ALTER TABLE EMISSIONS DROP COLUMN %1").arg(column));
+                RunSql(run.State.DatabasePath,
+                       QStringLiteral("ALTER TABLE EMISSIONS ADD COLUMN %1 DOUBLE PRECISION").arg(column));
+            }
+        };
+        EXPECT_TRUE(run.Extract(ExtractHourlyData, ui).Succeeded()) << ui.Messages().toStdString();
+        const QString later = QStringLiteral("FACILITY_ID > 1 AND ");
+        EXPECT_EQ(run.Rows("EMISSIONS", later + "NOX_AVG_PPM_PER_HOUR IS NULL"), 0) << moment;
+        EXPECT_EQ(run.Rows("EMISSIONS", later + "CO2_MASS_TON_HOUR_TOTAL = 12.346"), 2) << moment;
+    }
+}
+
 TARNWICK_INSTANTIATE_BOTH_ENGINES(BatchEnginesTest);
 
 } // namespace
