@@ -37,11 +37,21 @@ void TransactionGroup::End() {
     Reset();
     if (!error.isValid())
         return;
-    Connection.Run(QStringLiteral("ROLLBACK"));
-    throw Error(QStringLiteral("Cannot commit the statements to the database %1: %2 "
+    const DatabaseLocation& location = Connection.Location();
+    const EngineFault fault{
+        ClassifyFailure(location.Engine, error, Connection.Database().isOpen()),
+        WithoutPassword(EngineText(error), location.Postgres.Password)};
+    if (fault.Kind != FailureKind::ConnectionLost)
+        Connection.Run(QStringLiteral("ROLLBACK"));
+    if (fault.Kind == FailureKind::DatabaseGone)
+        ThrowEngineFailure(location, fault, QStringLiteral("COMMIT"));
+    QString explanation = FailureExplanation(fault.Kind);
+    if (!explanation.isEmpty())
+        explanation += u' ';
+    throw Error(QStringLiteral("Cannot commit the statements to the database %1: %2 %3"
                                "The statements since the last commit were not saved.")
-                    .arg(Connection.Location().Describe(), EngineText(error)),
-                FailureKind::Engine);
+                    .arg(location.Describe(), fault.Text, explanation),
+                fault.Kind);
 }
 
 void TransactionGroup::StartTransaction() {

@@ -159,6 +159,11 @@ TEST_P(Groups, BulkGroupGivesTheRowsOfItsStatements) {
             EXPECT_EQ(database->ReadField("SELECT Count(*) AS n FROM EMISSIONS", "n").toInt(),
                       group == &earlier ? 1 : 4);
             database->EndGroup();
+            // The rows added, as the engine counted them: B, D'E and 3 A; the first FUELS row.
+            const AddedRows added = group == &earlier
+                                        ? AddedRows{{"EMISSIONS", 1}}
+                                        : AddedRows{{"EMISSIONS", 3}, {"FUELS", 1}};
+            EXPECT_EQ(database->TakeAddedRows(), added);
         }
         database->Close();
         return QueryRows(path, "SELECT * FROM EMISSIONS ORDER BY FACILITY_ID, UNIT_ID") +
