@@ -3,7 +3,12 @@
 #include "db/DatabaseConnection.h"
 
 #include <QSqlDriver>
+#include <mutex>
 #include <sqlite3.h>
+
+#ifdef Q_OS_UNIX
+#include <dlfcn.h>
+#endif
 
 namespace tarnwick {
 
@@ -33,15 +38,41 @@ EngineFault FaultOf(int resultCode, const char* message) {
 
 } // namespace
 
+bool RunsOnOurSqlite(const QSqlDriver& driver) {
+#ifdef Q_OS_UNIX
+    // The library the driver's plugin resolves sqlite3_libversion to, against Tarnwick's own.
+    Dl_info plugin;
+    if (!dladdr(driver.metaObject(), &plugin) || !plugin.dli_fname)
+        return false;
+    void* const loaded = dlopen(plugin.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!loaded)
+        return false;
+    void* const theirs = dlsym(loaded, "sqlite3_libversion");
+    dlclose(loaded);
+    return theirs == reinterpret_cast<void*>(&sqlite3_libversion);
+#else
+    Q_UNUSED(driver);
+    return false;
+#endif
+}
+
 sqlite3* SqliteHandle(const QSqlDatabase& database) {
 #ifndef TARNWICK_SQLITE_DIRECT
     Q_UNUSED(database);
     return nullptr;
 #endif
-    const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
+    const QSqlDriver* driver = database.driver();
+    const QVariant handle = driver ? driver->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
+    static std::once_flag told;
+    const bool shared = RunsOnOurSqlite(*driver);
+    std::call_once(told, [shared] {
+        qInfo("SQLite statements run %s",
+              shared ? "through SQLite's own interface on the driver's connection"
+                     : "through Qt's driver: its SQLite is not the library Tarnwick calls");
+    });
+    return shared ? *static_cast<sqlite3* const*>(handle.constData()) : nullptr;
 }
 
 SqlitePreparedStatement::SqlitePreparedStatement(sqlite3* connection) : Connection(connection) {}

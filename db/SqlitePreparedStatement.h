@@ -3,6 +3,8 @@
 #include "db/PreparedStatement.h"
 
 #include <QSqlDatabase>
+
+class QSqlDriver;
 #include <string>
 #include <vector>
 
@@ -11,8 +13,13 @@ struct sqlite3_stmt;
 
 namespace tarnwick {
 
-// The sqlite3 connection under a Qt SQLite connection; nullptr when the driver keeps it hidden.
+// The sqlite3 connection under a Qt SQLite connection; nullptr when the driver keeps it hidden,
+// or when it runs on another SQLite library than Tarnwick's (a copy built into the driver), whose
+// connection Tarnwick's library must not touch. Says once, with --verbose, which path is taken.
 sqlite3* SqliteHandle(const QSqlDatabase& database);
+
+// Whether `driver` runs on the same SQLite library that Tarnwick calls.
+bool RunsOnOurSqlite(const QSqlDriver& driver);
 
 // A statement prepared with SQLite's own interface on the connection that Qt opened. Going past
 // QSqlQuery saves its per-value bookkeeping (QVariant lists, placeholder names, dates through

@@ -1,7 +1,9 @@
 #include "db/DatabaseLocation.h"
+#include "db/SqlitePreparedStatement.h"
 #include "tests/support/DatTestFiles.h"
 #include "tests/support/TestDatabases.h"
 
+#include <QSqlDriver>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,21 @@ TEST(LocateDatabase, OtherFilesAreRefusedByName) {
     EXPECT_EQ(LocateDatabase(missing, NewSqliteFile::Allowed).Engine, DatabaseEngine::SQLite);
     EXPECT_EQ(LocateDatabase(empty, NewSqliteFile::Allowed).SqliteFile, empty);
 }
+
+#ifdef Q_OS_UNIX
+// SQLite's own interface is used on the driver's connection only where the driver runs on the
+// very library Tarnwick calls, as Debian's plugin does; a driver on another library is not.
+TEST(SqliteHandle, OnlyForADriverOnTheSameSqliteLibrary) {
+    {
+        const QSqlDatabase sqlite = QSqlDatabase::addDatabase("QSQLITE", "same");
+        const QSqlDatabase postgres = QSqlDatabase::addDatabase("QPSQL", "other");
+        EXPECT_TRUE(RunsOnOurSqlite(*sqlite.driver()));
+        EXPECT_FALSE(RunsOnOurSqlite(*postgres.driver()));
+    }
+    QSqlDatabase::removeDatabase("same");
+    QSqlDatabase::removeDatabase("other");
+}
+#endif
 
 } // namespace
 } // namespace tarnwick
