@@ -18,6 +18,7 @@ constexpr qreal HourMs = 3600.0 * 1000.0;
 constexpr int MostTicks = 8;
 // Of the shown span on each side: a dot of 5 pixels at the edge of a 400-pixel plot shows whole.
 constexpr qreal MarginShare = 0.015;
+constexpr qreal LabelRoomShare = 0.03;
 
 // The chart's axis on that side, made on first use. Kept from one drawing to the next: an
 // axis removed from a chart leaves its labels drawn behind.
@@ -47,6 +48,8 @@ void PlaceTimeTicks(QCategoryAxis& axis, qreal min, qreal max) {
     constexpr int DaySteps[] = {1, 2, 3, 7, 14, 28, 56, 91, 182, 364};
     const QDate first = LocalTime(min).date();
     const QDate last = LocalTime(max).date();
+    // A label centred on a tick at the right end would be cut by the chart's edge.
+    max -= (max - min) * LabelRoomShare;
     for (const int step : HourSteps) {
         if (hours / step > MostTicks)
             continue;
@@ -61,7 +64,7 @@ void PlaceTimeTicks(QCategoryAxis& axis, qreal min, qreal max) {
     const auto step = std::find_if(std::begin(DaySteps), std::end(DaySteps) - 1,
                                    [&](int days) { return hours / (24.0 * days) <= MostTicks; });
     QDate day = ChartX({first, 0}) >= min ? first : first.addDays(1);
-    for (; day <= last; day = day.addDays(*step))
+    for (; day <= last && ChartX({day, 0}) <= max; day = day.addDays(*step))
         axis.append(day.toString(Qt::ISODate), ChartX({day, 0}));
 }
 
