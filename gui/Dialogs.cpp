@@ -1,8 +1,14 @@
 #include "gui/Dialogs.h"
 
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tarnwick {
 
@@ -40,6 +46,14 @@ std::optional<QString> QtDialogs::AskText(QWidget* parent, const QString& title,
     return answer;
 }
 
+std::optional<QString> QtDialogs::AskFolder(QWidget* parent, const QString& title,
+                                            const QString& prompt, const QString& defaultAnswer) {
+    FolderDialog dialog(parent, title, prompt, defaultAnswer);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Folder();
+}
+
 QString QtDialogs::ChooseExistingFile(QWidget* parent, const QStringList& filters,
                                       const QString& selectedFilter) {
     QString chosenFilter = selectedFilter;
@@ -55,8 +69,45 @@ bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& q
 }
 
 QString QtDialogs::ChooseSaveFile(QWidget* parent, const QString& title,
-                                  const QString& suggestedName, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, title, suggestedName, filter);
+                                  const QString& suggestedPath, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
+}
+
+FolderDialog::FolderDialog(QWidget* parent, const QString& title, const QString& prompt,
+                           const QString& folder, Browser browse)
+    : QDialog(parent), Edit(new QLineEdit(folder)) {
+    setObjectName(QStringLiteral("dlgFolder"));
+    setWindowTitle(title);
+    if (!browse)
+        browse = [](QWidget* owner, const QString& start) {
+            return QFileDialog::getExistingDirectory(owner, QString(), start);
+        };
+    Edit->setObjectName(QStringLiteral("txtFolder"));
+    Edit->setMinimumWidth(fontMetrics().averageCharWidth() * 50);
+    auto* browseButton = new QPushButton(QStringLiteral("&Browse…"));
+    browseButton->setObjectName(QStringLiteral("cmdBrowse"));
+    browseButton->setAutoDefault(false);
+    connect(browseButton, &QPushButton::clicked, this, [this, browse] {
+        const QString chosen = browse(this, QDir::fromNativeSeparators(Edit->text()));
+        if (chosen.isEmpty())
+            return;
+        QString shown = QDir::toNativeSeparators(chosen);
+        if (!shown.endsWith(QDir::separator()))
+            shown += QDir::separator();
+        Edit->setText(shown);
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(prompt), 0, 0, 1, 2);
+    layout->addWidget(Edit, 1, 0);
+    layout->addWidget(browseButton, 1, 1);
+    layout->addWidget(buttons, 2, 0, 1, 2);
+}
+
+QString FolderDialog::Folder() const {
+    return Edit->text();
 }
 
 } // namespace tarnwick

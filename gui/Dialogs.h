@@ -3,10 +3,13 @@
 #include "core/BatchUi.h"
 #include "gui/SaveFileChooser.h"
 
+#include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
+class QLineEdit;
 class QWidget;
 
 namespace tarnwick {
@@ -21,6 +24,10 @@ public:
     // std::nullopt when the user cancels.
     virtual std::optional<QString> AskText(QWidget* parent, const QString& title,
                                            const QString& prompt, const QString& defaultAnswer) = 0;
+    // The same for a folder, typed or chosen with Browse...
+    virtual std::optional<QString> AskFolder(QWidget* parent, const QString& title,
+                                             const QString& prompt,
+                                             const QString& defaultAnswer) = 0;
     // An existing file, or an empty text when the user cancels. `filters` in the order shown,
     // the dialog opening on `selectedFilter`.
     virtual QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
@@ -36,11 +43,29 @@ public:
                      MessageIcon icon) override;
     std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& prompt,
                                    const QString& defaultAnswer) override;
+    std::optional<QString> AskFolder(QWidget* parent, const QString& title, const QString& prompt,
+                                     const QString& defaultAnswer) override;
     QString ChooseExistingFile(QWidget* parent, const QStringList& filters,
                                const QString& selectedFilter) override;
     bool AskYesNo(QWidget* parent, const QString& title, const QString& question) override;
-    QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
+    QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
                            const QString& filter) override;
+};
+
+// The input box of the ".DAT" folder: the folder as text, and Browse... beside it, which
+// fills in the folder chosen with its final separator, as the folder is a plain prefix.
+class FolderDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `browse` asks for a folder starting at the one given; empty when the user cancels.
+    using Browser = std::function<QString(QWidget* parent, const QString& start)>;
+    FolderDialog(QWidget* parent, const QString& title, const QString& prompt,
+                 const QString& folder, Browser browse = {});
+
+    QString Folder() const;
+
+private:
+    QLineEdit* Edit;
 };
 
 } // namespace tarnwick

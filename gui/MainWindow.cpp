@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
 
 namespace tarnwick {
 
@@ -27,6 +26,13 @@ const QString StopQuestion =
                    "Tarnwick?\n\nEach file is written whole: the files done stay in the "
                    "database, the others are not read.");
 
+const QString DatabasePrompt =
+    QStringLiteral("Sources database: the path of a SQLite file or of a connection file, or a "
+                   "postgresql://user@host:port/dbname URI");
+
+// An open that takes longer than this is waiting for the database: a lock, a slow server.
+constexpr int OpeningTooLongMs = 1000;
+
 // Posts `call` to run on the window's thread, after what was posted before it.
 template <typename Call> void OnWindowThread(QObject* window, Call call) {
     QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
@@ -34,15 +40,25 @@ template <typename Call> void OnWindowThread(QObject* window, Call call) {
 
 } // namespace
 
-MainWindow::MainWindow(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), WindowDialogs(dialogs), Controls(BuildMainWindowControls(*this)),
-      BatchView(Controls, dialogs, this), QueuedView(BatchView, this) {
+MainWindow::MainWindow(Dialogs& dialogs, QSettings& settings, QWidget* parent)
+    : QMainWindow(parent), WindowDialogs(dialogs), Places(settings),
+      Controls(BuildMainWindowControls(*this)), BatchView(Controls, dialogs, Places, this),
+      QueuedView(BatchView, this) {
+    OpeningTooLong.setSingleShot(true);
+    OpeningTooLong.setInterval(OpeningTooLongMs);
+    connect(&OpeningTooLong, &QTimer::timeout, this, [this] {
+        WidgetBatchUi::ShowPath(*Controls.lblExtractTo2,
+                                QStringLiteral("Waiting for the database… ") + Opening);
+    });
     ConnectCommands();
     ShowStartState();
 }
 
 MainWindow::~MainWindow() {
-    // The database was opened on the command thread, and is closed there.
+    // A batch may be waiting for this window to answer it: it no longer waits, and stops
+    // after the file it writes. The database was opened on the command thread, and is
+    // closed there.
+    QueuedView.Shutdown();
     Commands.RunAndWait([this] { CloseDatabase(); });
 }
 
@@ -63,18 +79,29 @@ void MainWindow::ConnectCommands() {
     };
     bind(Controls.mnuOpenSourcesDB, [this] { OpenSourcesDatabase(); });
     bind(Controls.mnuLocateDATFiles, [this] { LocateDatFiles(Run, BatchView); });
-    // "Change path to Sources DB" has no action: "Open Sources DB" picks another database.
+    bind(Controls.mnuLocateSourcesDB, [this] { ChangeSourcesDatabase(); });
+    connect(Controls.mnuRecentDatabases, &QMenu::triggered, this, [this](QAction* item) {
+        if (!Running && !InCommand)
+            OpenDatabase(item->data().toString());
+    });
     bindBackground(Controls.mnuExtractEmissionsData,
                    [this](BatchUi& ui) { ExtractHourlyData(Run, ui, DatFiles); });
     bindBackground(Controls.mnuExtractHeaderData,
                    [this](BatchUi& ui) { ExtractQuarterlyData(Run, ui, DatFiles); });
-    bind(Controls.mnuHourlyChart, [this] {
-        ShowViewWindow(ChartWindow, new HourlyChartWindow(Run.DatabasePath, WindowDialogs, this));
-    });
+    bind(Controls.mnuHourlyChart, [this] { ShowChart(Run.DatabasePath, std::nullopt); });
     bind(Controls.mnuDataSummary, [this] {
-        ShowViewWindow(SummaryWindow, new DataSummaryWindow(Run.DatabasePath, WindowDialogs, this));
+        auto* summary = new DataSummaryWindow(Run.DatabasePath, WindowDialogs, this);
+        connect(summary, &DataSummaryWindow::chartAsked, this,
+                [this, summary](qint64 facility, const QString& unit) {
+                    ShowChart(summary->DatabasePath(), std::pair(facility, unit));
+                });
+        ShowViewWindow(SummaryWindow, summary);
     });
-    bind(Controls.mnuTarnwick, [this] { ShowAbout(); });
+    // The About box also opens during a batch, which goes on behind it.
+    connect(Controls.mnuTarnwick, &QAction::triggered, this, [this] {
+        if (!InCommand)
+            ShowAbout();
+    });
     connect(Controls.mnuExit, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -100,18 +127,47 @@ void MainWindow::SetCommandsAvailable(bool available) {
     Controls.mnuView->menuAction()->setEnabled(withDatabase);
     Controls.mnuLocateDATFiles->setEnabled(withDatabase);
     Controls.mnuLocateSourcesDB->setEnabled(withDatabase);
+    ShowRecentDatabases();
+    Controls.mnuRecentDatabases->menuAction()->setEnabled(available &&
+                                                          !Controls.mnuRecentDatabases->isEmpty());
 }
 
-QString MainWindow::ChooseDatabaseFile() {
-    return WindowDialogs.ChooseExistingFile(this, DatabaseFileFilters, AllFilesFilter);
+void MainWindow::ShowRecentDatabases() {
+    Controls.mnuRecentDatabases->clear();
+    const QStringList databases = Places.Databases();
+    for (int i = 0; i < databases.size(); ++i) {
+        QString shown = databases.at(i);
+        QAction* item = Controls.mnuRecentDatabases->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace(u'&', QStringLiteral("&&"))));
+        item->setObjectName(QStringLiteral("mnuRecentDatabase%1").arg(i + 1));
+        item->setData(databases.at(i));
+    }
 }
 
 void MainWindow::OpenSourcesDatabase() {
-    const QString chosen = ChooseDatabaseFile();
-    if (chosen.isEmpty())
-        return; // Cancel keeps the database, its path and its counts
+    const QString chosen =
+        WindowDialogs.ChooseExistingFile(this, DatabaseFileFilters, AllFilesFilter);
+    if (!chosen.isEmpty()) // Cancel keeps the database, its path and its counts
+        OpenDatabase(chosen);
+}
+
+// The database as text, for a postgresql:// URI without a connection file.
+void MainWindow::ChangeSourcesDatabase() {
+    const QString shown = WithoutUriPassword(Run.DatabasePath);
+    const std::optional<QString> answer = WindowDialogs.AskText(
+        this, QStringLiteral("Change path to Sources DB"), DatabasePrompt, shown);
+    if (!answer || answer->trimmed().isEmpty())
+        return;
+    // The current database given back unchanged keeps the password it was opened with.
+    OpenDatabase(*answer == shown ? Run.DatabasePath : *answer);
+}
+
+void MainWindow::OpenDatabase(const QString& chosen) {
     const ShownCaptions previous = TakeCaptions();
-    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, chosen);
+    Opening = WithoutUriPassword(chosen);
+    WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, QStringLiteral("Opening… ") + Opening);
+    setCursor(Qt::BusyCursor);
+    OpeningTooLong.start();
     RunInBackground(
         [this, chosen, previous](BatchUi& ui) { OpenChosenDatabase(chosen, previous, ui); });
 }
@@ -130,13 +186,17 @@ void MainWindow::OpenChosenDatabase(const QString& chosen, const ShownCaptions& 
         Run.DatabasePath = previousPath;
         OnWindowThread(this, [this, previous] { RestoreCaptions(previous); });
         ui.ShowMessage(QStringLiteral("The Sources database %1 cannot be opened.\n\n%2")
-                           .arg(chosen, error.Message),
+                           .arg(WithoutUriPassword(chosen), error.Message),
                        MessageIcon::Critical);
         return;
     }
     if (previousDatabase)
         previousDatabase->Close();
-    OnWindowThread(this, [this] { SetDatabaseCommandsEnabled(true); });
+    OnWindowThread(this, [this, chosen] {
+        WidgetBatchUi::ShowPath(*Controls.lblExtractTo2, WithoutUriPassword(chosen));
+        Places.AddDatabase(chosen);
+        SetDatabaseCommandsEnabled(true);
+    });
 }
 
 MainWindow::ShownCaptions MainWindow::TakeCaptions() const {
@@ -157,7 +217,11 @@ void MainWindow::ShowAbout() {
     // Owned by no form: it is placed on the screen, not over this window.
     if (!About)
         About = std::make_unique<AboutBox>();
+    if (About->isVisible())
+        return;
+    InCommand = true;
     About->exec();
+    InCommand = false;
 }
 
 void MainWindow::ShowViewWindow(QPointer<QWidget>& shown, QWidget* window) {
@@ -168,6 +232,12 @@ void MainWindow::ShowViewWindow(QPointer<QWidget>& shown, QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void MainWindow::ShowChart(const QString& databasePath,
+                           std::optional<std::pair<qint64, QString>> unit) {
+    ShowViewWindow(ChartWindow,
+                   new HourlyChartWindow(databasePath, WindowDialogs, this, std::move(unit)));
 }
 
 void MainWindow::RunInBackground(std::function<void(BatchUi&)> command) {
@@ -188,6 +258,8 @@ void MainWindow::RunInBackground(std::function<void(BatchUi&)> command) {
 
 void MainWindow::CommandDone() {
     Running = false;
+    OpeningTooLong.stop();
+    unsetCursor();
     SetCommandsAvailable(true);
     emit commandFinished();
     if (CloseWhenDone)
@@ -211,8 +283,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (CloseWhenDone || !WindowDialogs.AskYesNo(this, ApplicationTitle, StopQuestion))
         return;
+    // Once the file is written and the counts refreshed, the window closes without another
+    // word, unless something failed.
     CloseWhenDone = true;
-    QueuedView.RequestStop();
+    QueuedView.RequestStop(true);
     if (!Running) // it ended while the question was open
         QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -6,13 +6,17 @@
 #include "gui/Dialogs.h"
 #include "gui/MainWindowLayout.h"
 #include "gui/QueuedBatchUi.h"
+#include "gui/RecentPlaces.h"
 #include "gui/WidgetBatchUi.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
+
+class QSettings;
 
 namespace tarnwick {
 
@@ -21,10 +25,12 @@ class AboutBox;
 // frmMain: the whole application. Owns the run state and carries the menu commands. The
 // commands that work on the database run on a thread of their own, so the window keeps
 // painting; meanwhile the other commands are shown disabled and no other command is taken.
+// The recent databases and the ".DAT" folder are kept in `settings` between runs.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    MainWindow(Dialogs& dialogs, QSettings& settings, QWidget* parent = nullptr);
+    // Safe during a batch: the batch no longer waits for the window, and stops after its file.
     ~MainWindow() override;
 
     // The run state belongs to the command thread while a command runs: read it only between.
@@ -48,19 +54,23 @@ private:
     void ShowStartState();
     void SetDatabaseCommandsEnabled(bool enabled);
     void SetCommandsAvailable(bool available);
-    QString ChooseDatabaseFile();
+    void ShowRecentDatabases();
     void OpenSourcesDatabase();
+    void ChangeSourcesDatabase();
+    void OpenDatabase(const QString& chosen);
     void OpenChosenDatabase(const QString& chosen, const ShownCaptions& previous, BatchUi& ui);
     ShownCaptions TakeCaptions() const;
     void RestoreCaptions(const ShownCaptions& previous);
     void ShowAbout();
     void ShowViewWindow(QPointer<QWidget>& shown, QWidget* window);
+    void ShowChart(const QString& databasePath, std::optional<std::pair<qint64, QString>> unit);
     // Runs a command on the command thread, its user interface queued to this window.
     void RunInBackground(std::function<void(BatchUi&)> command);
     void CommandDone();
     void CloseDatabase() noexcept;
 
     Dialogs& WindowDialogs;
+    RecentPlaces Places;
     MainWindowControls Controls;
     WidgetBatchUi BatchView;
     QueuedBatchUi QueuedView;
@@ -69,9 +79,11 @@ private:
     std::unique_ptr<AboutBox> About;
     QPointer<QWidget> ChartWindow;
     QPointer<QWidget> SummaryWindow;
+    QString Opening;       // the database being opened, as shown
+    QTimer OpeningTooLong; // says that the database keeps the window waiting
     bool DatabaseOpen = false;
     bool Running = false;   // a command on the command thread
-    bool InCommand = false; // a command on this thread, such as the About box
+    bool InCommand = false; // a command on this thread
     bool CloseWhenDone = false;
     CommandThread Commands; // last: destroyed first, once its task is done
 };

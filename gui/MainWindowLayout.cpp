@@ -158,6 +158,8 @@ void BuildMenus(QMenuBar* bar, MainWindowControls& controls) {
     controls.mnuFile = AddMenu(bar, "mnuFile", QStringLiteral("&File"));
     controls.mnuOpenSourcesDB =
         AddItem(controls.mnuFile, "mnuOpenSourcesDB", QStringLiteral("&Open Sources DB"));
+    controls.mnuRecentDatabases = controls.mnuFile->addMenu(QStringLiteral("&Recent Databases"));
+    controls.mnuRecentDatabases->setObjectName(QStringLiteral("mnuRecentDatabases"));
     AddSeparator(controls.mnuFile, "mnuspace");
     controls.mnuLocateDATFiles = AddItem(controls.mnuFile, "mnuLocateDATFiles",
                                          QStringLiteral("Change path to .&DAT files"));

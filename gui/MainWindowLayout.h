@@ -18,6 +18,7 @@ namespace tarnwick {
 struct MainWindowControls {
     QMenu* mnuFile = nullptr;
     QAction* mnuOpenSourcesDB = nullptr;
+    QMenu* mnuRecentDatabases = nullptr; // filled by the window
     QAction* mnuLocateDATFiles = nullptr;
     QAction* mnuLocateSourcesDB = nullptr;
     QAction* mnuExit = nullptr;

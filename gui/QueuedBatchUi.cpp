@@ -1,24 +1,48 @@
 #include "gui/QueuedBatchUi.h"
 
+#include <cstdio>
+#include <memory>
+
 namespace tarnwick {
 
 template <typename Call> void QueuedBatchUi::Post(Call call) {
     QMetaObject::invokeMethod(Context, std::move(call), Qt::QueuedConnection);
 }
 
-template <typename Call> void QueuedBatchUi::Wait(Call call) {
-    QMetaObject::invokeMethod(Context, std::move(call), Qt::BlockingQueuedConnection);
+// Not a blocking queued call: the window's thread may be waiting for this one to finish.
+template <typename Call> bool QueuedBatchUi::Wait(Call call) {
+    auto done = std::make_shared<bool>(false); // under Lock
+    {
+        const std::lock_guard guard(Lock);
+        if (Gone)
+            return false;
+    }
+    Post([this, call = std::move(call), done] {
+        call();
+        const std::lock_guard guard(Lock);
+        *done = true;
+        Answered.notify_all();
+    });
+    std::unique_lock lock(Lock);
+    Answered.wait(lock, [&] { return *done || Gone; });
+    return *done;
 }
 
 void QueuedBatchUi::ShowMessage(const QString& text, MessageIcon icon) {
-    Wait([this, text, icon] { Target.ShowMessage(text, icon); });
+    if (Closing && (icon == MessageIcon::Information || icon == MessageIcon::None))
+        return;
+    if (!Wait([this, text, icon] { Target.ShowMessage(text, icon); }))
+        std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 std::optional<QString> QueuedBatchUi::AskText(const QString& prompt, const QString& title,
                                               const QString& defaultAnswer) {
-    std::optional<QString> answer;
-    Wait([&] { answer = Target.AskText(prompt, title, defaultAnswer); });
-    return answer;
+    // Kept apart from this frame, which a window that went away no longer waits for.
+    auto answer = std::make_shared<std::optional<QString>>();
+    Wait([this, answer, prompt, title, defaultAnswer] {
+        *answer = Target.AskText(prompt, title, defaultAnswer);
+    });
+    return *answer;
 }
 
 void QueuedBatchUi::FolderChanged(const QString& folder) {
@@ -47,6 +71,23 @@ void QueuedBatchUi::BatchFinished(const BatchOutcome& outcome) {
 
 void QueuedBatchUi::SetRecordProgress(float value) {
     Post([this, value] { Target.SetRecordProgress(value); });
+}
+
+void QueuedBatchUi::RequestStop(bool closing) {
+    Closing = Closing || closing;
+    StopAsked = true;
+}
+
+void QueuedBatchUi::ClearStop() {
+    StopAsked = false;
+    Closing = false;
+}
+
+void QueuedBatchUi::Shutdown() {
+    StopAsked = true;
+    const std::lock_guard guard(Lock);
+    Gone = true;
+    Answered.notify_all();
 }
 
 } // namespace tarnwick

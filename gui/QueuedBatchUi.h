@@ -4,12 +4,14 @@
 
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 namespace tarnwick {
 
 // The user interface of a batch that runs on a thread of its own: every call goes, in order,
 // to `target` on the thread of `context` (the window's). Events do not wait; messages and
-// questions wait for the user's answer.
+// questions wait for the user's answer, unless the window goes away first.
 class QueuedBatchUi : public BatchUi {
 public:
     QueuedBatchUi(BatchUi& target, QObject* context) : Target(target), Context(context) {}
@@ -25,18 +27,28 @@ public:
     void BatchFinished(const BatchOutcome& outcome) override;
     void SetRecordProgress(float value) override;
 
-    // From any thread: the batch stops after the file it is writing.
-    void RequestStop() { StopAsked = true; }
-    void ClearStop() { StopAsked = false; }
+    // From any thread: the batch stops after the file it is writing. With `closing`, the
+    // user is closing the window: a batch that ends well says nothing more.
+    void RequestStop(bool closing = false);
+    void ClearStop();
     bool StopRequested() override { return StopAsked; }
+
+    // From the window's thread as it goes away: nothing waits for it any more. The batch stops
+    // after its file; questions are cancelled, and messages go to standard error.
+    void Shutdown();
 
 private:
     template <typename Call> void Post(Call call);
-    template <typename Call> void Wait(Call call);
+    // False when the window went away before answering.
+    template <typename Call> bool Wait(Call call);
 
     BatchUi& Target;
     QObject* Context;
     std::atomic<bool> StopAsked{false};
+    std::atomic<bool> Closing{false};
+    std::mutex Lock;
+    std::condition_variable Answered;
+    bool Gone = false; // under Lock
 };
 
 } // namespace tarnwick

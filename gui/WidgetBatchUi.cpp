@@ -2,6 +2,7 @@
 
 #include "gui/Application.h"
 #include "gui/Dialogs.h"
+#include "gui/RecentPlaces.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -9,16 +10,19 @@
 
 namespace tarnwick {
 
-WidgetBatchUi::WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, QWidget* window)
-    : Controls(controls), WindowDialogs(dialogs), Window(window) {}
+WidgetBatchUi::WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs,
+                             RecentPlaces& places, QWidget* window)
+    : Controls(controls), WindowDialogs(dialogs), Places(places), Window(window) {}
 
 void WidgetBatchUi::ShowMessage(const QString& text, MessageIcon icon) {
     WindowDialogs.ShowMessage(Window, ApplicationTitle, text, icon);
 }
 
+// The batches ask for nothing but the ".DAT" folder.
 std::optional<QString> WidgetBatchUi::AskText(const QString& prompt, const QString& title,
                                               const QString& defaultAnswer) {
-    return WindowDialogs.AskText(Window, title, prompt, defaultAnswer);
+    const QString used = Places.DatFolder();
+    return WindowDialogs.AskFolder(Window, title, prompt, used.isEmpty() ? defaultAnswer : used);
 }
 
 void WidgetBatchUi::ShowCaption(QLabel& label, const QString& caption) {
@@ -45,6 +49,7 @@ void WidgetBatchUi::ShowPanel(bool visible) {
 
 void WidgetBatchUi::FolderChanged(const QString& folder) {
     ShowPath(*Controls.lblExtractFrom2, folder);
+    Places.SetDatFolder(folder);
 }
 
 void WidgetBatchUi::RecordCounted(CountedTable table, qint64 count) {

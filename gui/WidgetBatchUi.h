@@ -10,11 +10,14 @@ class QWidget;
 namespace tarnwick {
 
 class Dialogs;
+class RecentPlaces;
 
-// What the batch commands show, on frmMain's controls, each change repainted at once.
+// What the batch commands show, on frmMain's controls, each change repainted at once. The
+// ".DAT" folder is kept in `places` whenever it changes, and offered when one is asked for.
 class WidgetBatchUi : public BatchUi {
 public:
-    WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, QWidget* window);
+    WidgetBatchUi(const MainWindowControls& controls, Dialogs& dialogs, RecentPlaces& places,
+                  QWidget* window);
 
     void ShowMessage(const QString& text, MessageIcon icon) override;
     std::optional<QString> AskText(const QString& prompt, const QString& title,
@@ -39,6 +42,7 @@ private:
 
     const MainWindowControls& Controls;
     Dialogs& WindowDialogs;
+    RecentPlaces& Places;
     QWidget* Window;
 };
 

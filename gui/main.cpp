@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 
 int main(int argc, char** argv) {
     tarnwick::FilterQtMessages(false);
@@ -28,7 +29,10 @@ int main(int argc, char** argv) {
     tarnwick::FilterQtMessages(parser.isSet(verbose));
 
     tarnwick::QtDialogs dialogs;
-    tarnwick::MainWindow window(dialogs);
+    // ~/.config/tarnwick/tarnwick.conf on Linux: the recent databases and the ".DAT" folder.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("tarnwick"),
+                       QStringLiteral("tarnwick"));
+    tarnwick::MainWindow window(dialogs, settings);
     window.show();
     return QApplication::exec();
 }

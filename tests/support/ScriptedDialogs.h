@@ -9,7 +9,8 @@
 
 namespace tarnwick {
 
-// Dialogs answered in advance: every dialog is recorded and returns at once.
+// Dialogs answered in advance: every dialog is recorded and returns at once. The folder box
+// takes its answers from TextAnswers too.
 class ScriptedDialogs : public Dialogs {
 public:
     struct Message {
@@ -36,6 +37,7 @@ public:
     std::vector<Question> Questions;
     std::vector<FileRequest> FileRequests;
     QStringList YesNoQuestions;
+    QStringList SuggestedSavePaths;
 
     void ShowMessage(QWidget*, const QString& title, const QString& text,
                      MessageIcon icon) override {
@@ -52,6 +54,11 @@ public:
         std::optional<QString> answer = TextAnswers.front();
         TextAnswers.pop_front();
         return answer;
+    }
+
+    std::optional<QString> AskFolder(QWidget* parent, const QString& title, const QString& prompt,
+                                     const QString& defaultAnswer) override {
+        return AskText(parent, title, prompt, defaultAnswer);
     }
 
     QString ChooseExistingFile(QWidget*, const QStringList& filters,
@@ -77,7 +84,9 @@ public:
         return answer;
     }
 
-    QString ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+    QString ChooseSaveFile(QWidget*, const QString&, const QString& suggestedPath,
+                           const QString&) override {
+        SuggestedSavePaths << suggestedPath;
         if (SaveChoices.empty()) {
             ADD_FAILURE() << "unexpected save dialog";
             return QString();
