@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the screenshot tour and runs it under a virtual 1024x768 screen at 96 dpi, saving
-# pictures of the main window (at start, with a database open, during a batch), of the About
-# box, and of the Hourly Chart and Data Summary windows over the samples.
+# pictures of the main window (at start, with a database open, during a batch), of the folder
+# box with its Browse button, of the About box, and of the Hourly Chart (whole and zoomed in)
+# and Data Summary (1,000 pixels wide) windows over the samples.
 # Usage: scripts/screenshots.sh [BUILD_FOLDER]   (default: build)
 set -eu
 source_dir=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,7 +1,9 @@
 // Opens the window in its states and saves a picture of each: at start, with a database
-// open, during an hourly batch, the About box, and the Hourly Chart and Data Summary windows
-// over the samples. Usage: tarnwick_screenshots OUTPUT_FOLDER
+// open, during an hourly batch, the folder box with its Browse button, the About box, and the
+// Hourly Chart (whole and zoomed in) and Data Summary (1,000 pixels wide) windows over the
+// samples. Usage: tarnwick_screenshots OUTPUT_FOLDER
 
+#include "chart/HourlyChart.h"
 #include "db/SourcesDatabase.h"
 #include "gui/AboutBox.h"
 #include "gui/DataSummaryWindow.h"
@@ -10,11 +12,13 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
-#include <QComboBox>
+#include <QCategoryAxis>
+#include <QChart>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QProgressBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -55,6 +59,12 @@ void Trigger(MainWindow& window, const char* item) {
         done.exec();
 }
 
+// A view window's reads, and those their outcomes start, run on a thread of their own.
+void WaitForReads(ViewReads& reads) {
+    while (reads.Busy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // Loads the samples into a new database through the window's own commands, then pictures the
 // two view windows over it.
 bool SaveViewWindows(MainWindow& window, ScriptedDialogs& answers, const QDir& work,
@@ -70,13 +80,18 @@ bool SaveViewWindows(MainWindow& window, ScriptedDialogs& answers, const QDir& w
 
     Trigger(window, "mnuHourlyChart");
     auto* chart = window.findChild<HourlyChartWindow*>();
-    auto* measure = chart->findChild<QComboBox*>(QStringLiteral("cboMeasure"));
-    measure->setCurrentIndex(measure->findData(QStringLiteral("SO2_MASS_LB_HOUR")));
+    WaitForReads(chart->Reads());
     bool saved = Save(*chart, output, "hourly-chart.png");
+    // Two days from the middle of the range, as a dragged rectangle or the wheel would show.
+    QCategoryAxis* time = TimeAxis(*chart->Chart());
+    const qreal middle = (time->min() + time->max()) / 2;
+    time->setRange(middle - 24 * 3600 * 1000.0, middle + 24 * 3600 * 1000.0);
+    saved &= Save(*chart, output, "hourly-chart-zoomed.png");
 
     Trigger(window, "mnuDataSummary");
     auto* summary = window.findChild<DataSummaryWindow*>();
-    summary->resize(1240, 320);
+    summary->resize(1000, 320);
+    WaitForReads(summary->Reads());
     saved &= Save(*summary, output, "data-summary.png");
     return saved;
 }
@@ -98,7 +113,9 @@ int main(int argc, char** argv) {
     WriteDatFiles(datFolder, 3);
 
     ScriptedDialogs answers;
-    MainWindow window(answers);
+    QSettings settings(QDir(work.path()).filePath(QStringLiteral("settings.ini")),
+                       QSettings::IniFormat);
+    MainWindow window(answers, settings);
     window.show();
     window.activateWindow();
     bool allSaved = Save(window, output, "main-start.png");
@@ -117,6 +134,14 @@ int main(int argc, char** argv) {
         });
     Trigger(window, "mnuExtractEmissionsData");
     QObject::disconnect(batchShot);
+
+    FolderDialog folderBox(&window, QStringLiteral("Change path to .DAT files"),
+                           QStringLiteral("Please enter the path to the folder containing .DAT "
+                                          "files to be processed"),
+                           datFolder.path() + QLatin1Char('/'));
+    folderBox.show();
+    allSaved &= Save(folderBox, output, "folder-box.png");
+    folderBox.close();
 
     AboutBox about;
     about.show();
