@@ -93,12 +93,12 @@ std::unique_ptr<TableInfo> TableCatalog::ReadSqlite(const QString& name) const {
     info->Name = table.value(0).toString();
     QSqlQuery columns = RunCatalogQuery(
         *Database, Engine,
-        QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?) ORDER BY cid"),
+        QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?) ORDER BY cid"),
         info->Name);
     while (columns.next())
         info->Columns.push_back({columns.value(0).toString(),
                                  ColumnTypeOf(columns.value(1).toString()),
-                                 columns.value(2).toInt() != 0, columns.value(3).toInt() != 0});
+                                 columns.value(2).toInt() != 0});
     return info;
 }
 
@@ -107,7 +107,7 @@ std::unique_ptr<TableInfo> TableCatalog::ReadPostgres(const QString& name) const
     QSqlQuery columns = RunCatalogQuery(
         *Database, Engine,
         QStringLiteral(
-            "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+            "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), "
             "COALESCE(a.attnum = ANY (i.indkey), false) "
             "FROM pg_catalog.pg_class c "
             "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
@@ -128,7 +128,7 @@ std::unique_ptr<TableInfo> TableCatalog::ReadPostgres(const QString& name) const
         }
         info->Columns.push_back({columns.value(1).toString(),
                                  ColumnTypeOf(columns.value(2).toString()),
-                                 columns.value(3).toBool(), columns.value(4).toBool()});
+                                 columns.value(3).toBool()});
     }
     return info;
 }

@@ -14,7 +14,6 @@ namespace tarnwick {
 struct ColumnInfo {
     QString Name; // as the catalog spells it
     ColumnType Type = ColumnType::Text;
-    bool NotNull = false;
     bool PrimaryKey = false;
     bool operator==(const ColumnInfo&) const = default;
 };
