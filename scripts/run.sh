@@ -5,7 +5,7 @@ set -euo pipefail
 here="$(pwd)"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-BUILD_DIR="$root/build" "$root/scripts/build.sh"
+BUILD_DIR="$root/build" "$root/scripts/build.sh" -DTARNWICK_TESTS=OFF
 if [[ ! -e "$here/Sources.db" ]]; then
     "$root/build/cli/tarnwick-batch" init "$here/Sources.db"
 fi

@@ -9,7 +9,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-"$source_dir/build"}
 output_dir="$build_dir/screenshots"
 
-cmake -S "$source_dir" -B "$build_dir" >/dev/null
+cmake -S "$source_dir" -B "$build_dir" -DTARNWICK_TESTS=ON >/dev/null
 cmake --build "$build_dir" --target tarnwick_screenshots -j2
 mkdir -p "$output_dir"
 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 QT_FONT_DPI=96 \
