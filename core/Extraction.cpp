@@ -81,6 +81,14 @@ void ShowCountsBeforeFile(RunState& state, BatchUi& ui) {
     ShowRecordCounts(state, ui);
 }
 
+// A failure after which reading the counts would fail too, after waiting for the same lock.
+bool Unreachable(const std::exception& error) {
+    const auto* failure = dynamic_cast<const Error*>(&error);
+    return failure && (failure->Kind == FailureKind::Locked || failure->Kind == FailureKind::Open ||
+                       failure->Kind == FailureKind::ConnectionLost ||
+                       failure->Kind == FailureKind::DatabaseGone);
+}
+
 // At a batch's end the counts are read from the database again, so they are exact whatever
 // else wrote to it meanwhile. Returns why they could not be, or nothing.
 QString RefreshCountsAtEnd(RunState& state, BatchUi& ui) {
@@ -255,6 +263,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
     if (outcome.FilesListed == 0)
         return outcome;
     QString failure;
+    bool databaseUnreachable = false;
     HourlyReadAhead ahead;
     ForEachFile(files, ui, outcome, [&](const FileStep& step) {
         const QString path = state.DatFolder + step.FileName;
@@ -279,11 +288,18 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
             // Everything executed before the failure stays; the remaining files are not read.
             outcome.Stopped = true;
             failure = HourlyFailureMessage(path, step, error);
+            databaseUnreachable = Unreachable(error);
             return false;
         }
     });
-    // After a failure its message tells what is wrong, also when the counts cannot be read.
-    const QString countFailure = RefreshCountsAtEnd(state, ui);
+    // After a failure its message tells what is wrong, also when the counts cannot be read. A
+    // database that could not be reached would keep the user waiting for nothing: the counts
+    // shown are then the batch's own.
+    QString countFailure;
+    if (databaseUnreachable)
+        ShowRecordCounts(state, ui);
+    else
+        countFailure = RefreshCountsAtEnd(state, ui);
     outcome.CountsFailed = !countFailure.isEmpty() && !outcome.Stopped;
     ui.BatchFinished(outcome);
     if (outcome.Stopped) {

@@ -215,7 +215,9 @@ bool PostgresBulkWriter::CopyStraightIn(const TableFold& fold,
             Copy(fold, QuotedName(fold.Table().Name), InsertedColumns(shapes[index]), shapes,
                  index);
     } catch (const Error& error) {
-        if (error.Kind == FailureKind::ConnectionLost)
+        // Only a row already there sends the rows through the staging table; any other
+        // failure, a lock waited for in vain included, would only be met there again.
+        if (error.Kind != FailureKind::Constraint)
             throw;
         Run(QStringLiteral("ROLLBACK TO SAVEPOINT tarnwick_copy"));
         RowsAlreadyThere = true;
