@@ -1,8 +1,10 @@
 #include "db/DatabaseConnection.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <atomic>
+#include <libpq-fe.h>
 
 namespace tarnwick {
 
@@ -58,6 +60,13 @@ void Configure(QSqlDatabase& database, const DatabaseLocation& location) {
     database.setConnectOptions(PostgresOptions(settings));
 }
 
+// libpq writes what the server says outside a statement (such as "FATAL: terminating
+// connection due to administrator command" when it stops) straight to standard error, beside
+// the program's own message about the same fault; it goes where Qt's warnings go.
+void PassNoticeToQt(void*, const char* message) {
+    qInfo("%s", message);
+}
+
 QString DriverName(DatabaseEngine engine) {
     return engine == DatabaseEngine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
 }
@@ -74,10 +83,13 @@ DatabaseConnection::DatabaseConnection(const DatabaseLocation& location)
     Connection = QSqlDatabase::addDatabase(driver, Name);
     Configure(Connection, location);
     QSqlError error;
-    if (!Connection.open())
+    if (!Connection.open()) {
         error = Connection.lastError();
-    else if (location.Engine == DatabaseEngine::PostgreSQL)
+    } else if (location.Engine == DatabaseEngine::PostgreSQL) {
+        if (pg_conn* handle = PostgresHandle(Connection))
+            PQsetNoticeProcessor(handle, PassNoticeToQt, nullptr);
         error = Run(QStringLiteral("SET lock_timeout = %1").arg(LockWaitMs));
+    }
     if (error.isValid()) {
         const QString text = WithoutPassword(EngineText(error), location.Postgres.Password);
         Close();
@@ -109,6 +121,15 @@ void DatabaseConnection::Close() noexcept {
     Connection = QSqlDatabase();
     QSqlDatabase::removeDatabase(Name);
     Name.clear();
+}
+
+pg_conn* PostgresHandle(const QSqlDatabase& database) {
+    const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
+    // Qt names the type after the struct behind libpq's typedef.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
 }
 
 QString EngineText(const QSqlError& error) {

@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 
+struct pg_conn;
+
 namespace tarnwick {
 
 // One Qt SQL connection under a name of its own, so that several databases can be open at
@@ -31,6 +33,9 @@ private:
     QString Name;
     QSqlDatabase Connection;
 };
+
+// The libpq connection under a Qt PostgreSQL connection; nullptr when the driver hides it.
+pg_conn* PostgresHandle(const QSqlDatabase& database);
 
 // The engine's own words for an error, without Qt's additions.
 QString EngineText(const QSqlError& error);

@@ -106,15 +106,6 @@ constexpr qsizetype CopyPieceBytes = 1 << 18;
 
 } // namespace
 
-pg_conn* PostgresHandle(const QSqlDatabase& database) {
-    const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
-    // Qt names the type after the struct behind libpq's typedef.
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return nullptr;
-    return *static_cast<PGconn* const*>(handle.constData());
-}
-
 PostgresBulkWriter::PostgresBulkWriter(const DatabaseLocation& location, pg_conn* connection)
     : Location(location), Connection(connection) {}
 

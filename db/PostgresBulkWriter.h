@@ -41,7 +41,4 @@ private:
     bool RowsAlreadyThere = false; // a COPY straight in met a row of the table
 };
 
-// The libpq connection under a Qt PostgreSQL connection; nullptr when the driver hides it.
-pg_conn* PostgresHandle(const QSqlDatabase& database);
-
 } // namespace tarnwick

@@ -2,7 +2,6 @@
 
 #include "db/DatabaseConnection.h"
 #include "db/DatabaseLocation.h"
-#include "db/PostgresBulkWriter.h"
 #include "db/SqlitePreparedStatement.h"
 
 #include <libpq-fe.h>
