@@ -11,19 +11,22 @@ namespace {
 
 using UnitKey = std::pair<qint64, QString>;
 
-// Grouped by unit over the primary key's index; the first and last hour are looked up on the
-// first and last day by the same index.
-const QString HoursQuery =
-    QStringLiteral("SELECT g.FACILITY_ID, g.UNIT_ID, g.FIRST_DATE, "
-                   "(SELECT MIN(e.DATA_HOUR) FROM EMISSIONS e WHERE e.FACILITY_ID = g.FACILITY_ID "
-                   "AND e.UNIT_ID = g.UNIT_ID AND e.DATA_DATE = g.FIRST_DATE), "
-                   "g.LAST_DATE, "
-                   "(SELECT MAX(e.DATA_HOUR) FROM EMISSIONS e WHERE e.FACILITY_ID = g.FACILITY_ID "
-                   "AND e.UNIT_ID = g.UNIT_ID AND e.DATA_DATE = g.LAST_DATE), "
-                   "g.HOURS "
-                   "FROM (SELECT FACILITY_ID, UNIT_ID, MIN(DATA_DATE) AS FIRST_DATE, "
-                   "MAX(DATA_DATE) AS LAST_DATE, COUNT(*) AS HOURS FROM EMISSIONS "
-                   "GROUP BY FACILITY_ID, UNIT_ID) g");
+// One pass over the primary key's index counts each unit's hours; its first and last hour are
+// looked up by the same index. Taking them from the pass too (MIN and MAX of DATA_DATE) made it
+// three times as slow.
+const QString HoursQuery = QStringLiteral(
+    "SELECT d.FACILITY_ID, d.UNIT_ID, d.FIRST_DATE, "
+    "(SELECT MIN(e.DATA_HOUR) FROM EMISSIONS e WHERE e.FACILITY_ID = d.FACILITY_ID AND "
+    "e.UNIT_ID = d.UNIT_ID AND e.DATA_DATE = d.FIRST_DATE), d.LAST_DATE, "
+    "(SELECT MAX(e.DATA_HOUR) FROM EMISSIONS e WHERE e.FACILITY_ID = d.FACILITY_ID AND "
+    "e.UNIT_ID = d.UNIT_ID AND e.DATA_DATE = d.LAST_DATE), d.HOURS "
+    "FROM (SELECT g.FACILITY_ID, g.UNIT_ID, g.HOURS, "
+    "(SELECT MIN(e.DATA_DATE) FROM EMISSIONS e WHERE e.FACILITY_ID = g.FACILITY_ID AND "
+    "e.UNIT_ID = g.UNIT_ID) AS FIRST_DATE, "
+    "(SELECT MAX(e.DATA_DATE) FROM EMISSIONS e WHERE e.FACILITY_ID = g.FACILITY_ID AND "
+    "e.UNIT_ID = g.UNIT_ID) AS LAST_DATE "
+    "FROM (SELECT FACILITY_ID, UNIT_ID, COUNT(*) AS HOURS FROM EMISSIONS "
+    "GROUP BY FACILITY_ID, UNIT_ID) g) d");
 
 const QDate SerialStart(1970, 1, 1);
 
