@@ -1,6 +1,6 @@
 #include "dat/EmissionsWriters.h"
 
-#include "db/TextRules.h"
+#include "db/StatementParts.h"
 
 #include <array>
 #include <charconv>
@@ -19,10 +19,6 @@ template <std::size_t N> struct WriterPieces {
 };
 
 template <std::size_t N> using ValueTexts = std::array<QString, N>;
-
-// Room for the key block, the WHERE clause and the punctuation around the values, so a
-// statement is built with a single allocation (unless a value holds quotes).
-constexpr qsizetype KeyAndPunctuationLength = 200;
 
 // "200" records are only inserted, so their writer has no SET pieces.
 constexpr WriterPieces<3> SO2ConcPieces{u"(FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
@@ -121,66 +117,62 @@ template <typename Record> auto TextsOf(const Record& record) {
                               ValuesOf(record)};
 }
 
-template <std::size_t N>
-qsizetype StatementCapacity(const WriterPieces<N>& pieces, const RecordTexts<N>& texts) {
-    qsizetype length = KeyAndPunctuationLength + pieces.Columns.size() + pieces.Closer.size();
-    for (const QStringView piece : pieces.SetPieces)
-        length += piece.size();
-    for (const QString& value : texts.Values)
-        length += value.size();
-    return length;
+// The pieces keep the quotes around their values, as the statements read; a form puts them
+// around its text literals itself.
+QStringView WithoutQuotes(QStringView piece) {
+    if (piece.startsWith(u'\''))
+        piece = piece.sliced(1);
+    if (piece.endsWith(u'\''))
+        piece.chop(1);
+    return piece;
 }
 
-// Empties `text` for the next statement, keeping its room.
-void StartStatement(QString& text, qsizetype capacity) {
-    text.resize(0);
-    text.reserve(capacity);
-}
-
-template <std::size_t N>
-void BuildInsert(QString& text, const WriterPieces<N>& pieces, qint32 facilityId,
-                 const RecordTexts<N>& texts) {
-    StartStatement(text, StatementCapacity(pieces, texts));
-    text.append(u"INSERT INTO EMISSIONS ");
-    text.append(pieces.Columns);
-    text.append(u" VALUES (");
-    AppendNumber(text, facilityId);
-    text.append(u", '");
-    AppendSqlText(text, texts.UnitId);
-    text.append(u"', '");
-    AppendSqlText(text, texts.DataDate);
-    text.append(u"', '");
-    AppendSqlText(text, texts.DataHour);
-    for (const QString& value : texts.Values) {
-        text.append(u"', '");
-        AppendSqlText(text, value);
-    }
-    text.append(u"')");
+// INSERT INTO EMISSIONS (columns) VALUES (facility, 'unit', 'date', 'hour', 'value', ...)
+template <std::size_t N> StatementForm InsertForm(const WriterPieces<N>& pieces) {
+    StatementForm form;
+    form.Fixed(u"INSERT INTO EMISSIONS ").Fixed(pieces.Columns).Fixed(u" VALUES (");
+    form.Literal(LiteralKind::Number);
+    for (std::size_t i = 0; i < 3 + N; ++i)
+        form.Fixed(u", ").Literal(LiteralKind::Text);
+    form.Fixed(u")");
+    return form;
 }
 
 // The date stands between "#" signs and the hour bare, as the database compares them.
-template <std::size_t N>
-void BuildUpdate(QString& text, const WriterPieces<N>& pieces, qint32 facilityId,
-                 const RecordTexts<N>& texts) {
-    StartStatement(text, StatementCapacity(pieces, texts));
-    text.append(u"UPDATE EMISSIONS SET ");
-    for (std::size_t i = 0; i < N; ++i) {
-        text.append(pieces.SetPieces[i]);
-        AppendSqlText(text, texts.Values[i]);
-    }
-    text.append(pieces.Closer);
-    text.append(u"WHERE (((FACILITY_ID)=");
-    AppendNumber(text, facilityId);
-    text.append(u") AND ((UNIT_ID)='");
-    AppendSqlText(text, texts.UnitId);
-    text.append(u"') AND ((DATA_DATE)=#");
-    text.append(texts.DataDate);
-    text.append(u"#) AND ((DATA_HOUR)=");
-    text.append(texts.DataHour);
-    text.append(u"))");
+template <std::size_t N> StatementForm UpdateForm(const WriterPieces<N>& pieces) {
+    StatementForm form;
+    form.Fixed(u"UPDATE EMISSIONS SET ");
+    for (std::size_t i = 0; i < N; ++i)
+        form.Fixed(WithoutQuotes(pieces.SetPieces[i])).Literal(LiteralKind::Text);
+    form.Fixed(WithoutQuotes(pieces.Closer)).Fixed(u"WHERE (((FACILITY_ID)=");
+    form.Literal(LiteralKind::Number).Fixed(u") AND ((UNIT_ID)=");
+    form.Literal(LiteralKind::Text).Fixed(u") AND ((DATA_DATE)=");
+    form.Literal(LiteralKind::Date).Fixed(u") AND ((DATA_HOUR)=");
+    form.Literal(LiteralKind::Number).Fixed(u"))");
+    return form;
 }
 
-void ExecuteForLine(SourcesDatabase& database, const QString& statement, qint64 line) {
+template <std::size_t N>
+void SetInsert(StatementParts& insert, QStringView facility, const RecordTexts<N>& texts) {
+    insert.Set(0, facility);
+    insert.Set(1, texts.UnitId);
+    insert.Set(2, texts.DataDate);
+    insert.Set(3, texts.DataHour);
+    for (std::size_t i = 0; i < N; ++i)
+        insert.Set(4 + i, texts.Values[i]);
+}
+
+template <std::size_t N>
+void SetUpdate(StatementParts& update, QStringView facility, const RecordTexts<N>& texts) {
+    for (std::size_t i = 0; i < N; ++i)
+        update.Set(i, texts.Values[i]);
+    update.Set(N, facility);
+    update.Set(N + 1, texts.UnitId);
+    update.Set(N + 2, texts.DataDate);
+    update.Set(N + 3, texts.DataHour);
+}
+
+void ExecuteForLine(SourcesDatabase& database, const StatementParts& statement, qint64 line) {
     try {
         database.Execute(statement);
     } catch (Error& error) {
@@ -193,17 +185,28 @@ void ExecuteForLine(SourcesDatabase& database, const QString& statement, qint64 
 
 enum class Statements { InsertOnly, InsertAndUpdate };
 
+// A writer's two forms, made once.
+template <std::size_t N> struct WriterForms {
+    explicit WriterForms(const WriterPieces<N>& pieces)
+        : Insert(InsertForm(pieces)), Update(UpdateForm(pieces)) {}
+    StatementForm Insert;
+    StatementForm Update;
+};
+
 template <typename Record, std::size_t N>
 void WriteRecords(std::span<const Record> records, qint32 facilityId, SourcesDatabase& database,
-                  const WriterPieces<N>& pieces, Statements statements) {
-    QString statement; // one buffer for every statement of the writer
+                  const WriterForms<N>& forms, Statements statements) {
+    QString facility;
+    AppendNumber(facility, facilityId);
+    StatementParts insert(forms.Insert);
+    StatementParts update(forms.Update);
     for (const Record& record : records) {
         const RecordTexts<N> texts = TextsOf(record);
-        BuildInsert(statement, pieces, facilityId, texts);
-        ExecuteForLine(database, statement, record.SourceLine);
+        SetInsert(insert, facility, texts);
+        ExecuteForLine(database, insert, record.SourceLine);
         if (statements == Statements::InsertAndUpdate) {
-            BuildUpdate(statement, pieces, facilityId, texts);
-            ExecuteForLine(database, statement, record.SourceLine);
+            SetUpdate(update, facility, texts);
+            ExecuteForLine(database, update, record.SourceLine);
         }
     }
 }
@@ -213,31 +216,38 @@ void WriteRecords(std::span<const Record> records, qint32 facilityId, SourcesDat
 void WriteSO2Concentrations(std::span<const SO2ConcRecord> records, qint32 facilityId,
                             SourcesDatabase& database) {
     // The "200" row is only ever created here; the later writers fill their columns into it.
-    WriteRecords(records, facilityId, database, SO2ConcPieces, Statements::InsertOnly);
+    static const WriterForms forms(SO2ConcPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertOnly);
 }
 void WriteNOxConcentrations(std::span<const NOxConcRecord> records, qint32 facilityId,
                             SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, NOxConcPieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(NOxConcPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 void WriteCO2Concentrations(std::span<const CO2ConcRecord> records, qint32 facilityId,
                             SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, CO2ConcPieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(CO2ConcPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 void WriteVolumetricFlows(std::span<const FlowRecord> records, qint32 facilityId,
                           SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, FlowPieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(FlowPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 void WriteSO2MassEmissions(std::span<const SO2MassRecord> records, qint32 facilityId,
                            SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, SO2MassPieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(SO2MassPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 void WriteNOxEmissionRates(std::span<const NOxRateRecord> records, qint32 facilityId,
                            SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, NOxRatePieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(NOxRatePieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 void WriteCO2MassEmissions(std::span<const CO2MassRecord> records, qint32 facilityId,
                            SourcesDatabase& database) {
-    WriteRecords(records, facilityId, database, CO2MassPieces, Statements::InsertAndUpdate);
+    static const WriterForms forms(CO2MassPieces);
+    WriteRecords(records, facilityId, database, forms, Statements::InsertAndUpdate);
 }
 
 } // namespace tarnwick

@@ -33,18 +33,40 @@ bool BulkGroup::Fold(const QString& text) {
     if (!plan.Foldable)
         return false;
     // A key with a NULL matches no row: its INSERT is skipped and its UPDATE changes nothing.
-    if (!Statements.Convert(plan, text, Values))
-        return true;
-    const std::size_t sets = Statements.Parsed().Values.size();
+    if (Statements.Convert(plan, text, Values))
+        FoldValues(plan);
+    return true;
+}
+
+bool BulkGroup::Fold(const StatementParts& parts) {
+    const StatementPlan* plan = Statements.PlanFor(parts);
+    if (!plan)
+        return Fold(parts.Text());
+    if (!plan->Foldable)
+        return false;
+    bool converted = false;
+    try {
+        converted = Statements.Convert(*plan, {}, Values);
+    } catch (Error& error) {
+        error.Statement = StatementExcerpt(parts.Text());
+        throw;
+    }
+    if (converted)
+        FoldValues(*plan);
+    return true;
+}
+
+void BulkGroup::FoldValues(const StatementPlan& plan) {
+    const std::size_t sets = plan.ValueCount;
     Sets.clear();
     Keys.clear();
     for (std::size_t i = 0; i < Values.size(); ++i) {
         if (i >= sets && Values[i].IsNull())
-            return true;
+            return;
         (i < sets ? Sets : Keys).push_back({plan.Columns[i].Index, &Values[i]});
     }
     TableFold& fold = FoldFor(*plan.Table);
-    if (Statements.Parsed().Kind == StatementKind::Update) {
+    if (plan.Kind == StatementKind::Update) {
         fold.AddUpdate(Sets, Keys);
     } else if (fold.AddInsert(Sets) == TableFold::Result::FlushFirst) {
         Flush();
@@ -52,7 +74,6 @@ bool BulkGroup::Fold(const QString& text) {
     }
     if (PendingRows() >= ChunkRows)
         Flush();
-    return true;
 }
 
 void BulkGroup::FlushTo(BulkWriter& writer, const AddedSink& added) {

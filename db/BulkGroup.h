@@ -21,6 +21,8 @@ public:
     // Flush(). Throws Error for a statement it cannot read or convert, or when a full chunk is
     // written and refused.
     bool Fold(const QString& text);
+    // The same for a statement in parts, read without its text where it can be.
+    bool Fold(const StatementParts& parts);
     // Writes every pending row. Throws Error.
     void Flush() { FlushTo(Writer, Added); }
     // The same through another writer: the rows were folded where they could not be written.
@@ -29,6 +31,7 @@ public:
     std::vector<const TableInfo*> PendingTables() const;
 
 private:
+    void FoldValues(const StatementPlan& plan);
     TableFold& FoldFor(const TableInfo& table);
     qsizetype PendingRows() const;
 

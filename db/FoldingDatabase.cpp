@@ -21,6 +21,11 @@ void FoldingDatabase::Execute(const QString& statement) {
         CannotFoldAhead(StatementExcerpt(statement));
 }
 
+void FoldingDatabase::Execute(const StatementParts& statement) {
+    if (!Bulk.Fold(statement))
+        CannotFoldAhead(StatementExcerpt(statement.Text()));
+}
+
 QVariant FoldingDatabase::ReadField(const QString& query, const QString&) {
     CannotFoldAhead(StatementExcerpt(query));
 }

@@ -16,6 +16,7 @@ public:
 
     DatabaseEngine Engine() const override { return Location.Engine; }
     void Execute(const QString& statement) override;
+    void Execute(const StatementParts& statement) override;
     QVariant ReadField(const QString& query, const QString& field) override;
     void BeginGroup(GroupMode) override {}
     void EndGroup() override {}

@@ -3,11 +3,16 @@
 #include "db/FoldingDatabase.h"
 #include "db/SchemaCreation.h"
 #include "db/SqlSourcesDatabase.h"
+#include "db/StatementParts.h"
 
 namespace tarnwick {
 
 std::unique_ptr<SourcesDatabase> SourcesDatabase::Open(const QString& path) {
     return std::make_unique<SqlSourcesDatabase>(LocateDatabase(path));
+}
+
+void SourcesDatabase::Execute(const StatementParts& statement) {
+    Execute(statement.Text());
 }
 
 std::unique_ptr<FoldingDatabase> SourcesDatabase::NewFolder() {

@@ -14,6 +14,7 @@ enum class DatabaseEngine { SQLite, PostgreSQL };
 enum class GroupMode { Statements, Bulk };
 
 class FoldingDatabase;
+class StatementParts;
 
 // Rows added to each table, by the table's name in upper case.
 using AddedRows = std::map<QString, qint64>;
@@ -41,6 +42,8 @@ public:
 
     // Runs one INSERT or UPDATE statement. Throws Error.
     virtual void Execute(const QString& statement) = 0;
+    // The same for a statement in parts: its text is built only where it is needed.
+    virtual void Execute(const StatementParts& statement);
 
     // Runs a one-row SELECT Count(*) query and returns the named field of its row
     // (field names match without regard to case). Throws Error.
@@ -77,8 +80,8 @@ public:
     // Before a file, outside any group: whether this connection still reaches the database it
     // opened. False when the connection is lost, or when a SQLite file is no longer at its path
     // (deleted, moved or replaced): the caller then opens the database anew, which reports
-    // what is wrong. The tables' columns are read anew at their next use, so a table another
-    // program changed since is seen as it is now. Costs the same whatever the database holds.
+    // what is wrong. The tables' columns are read anew, so a table another program changed
+    // since is seen as it is now. Costs the same whatever the database holds.
     virtual bool StillThere() { return true; }
 
     // Closes the connection; never throws.

@@ -7,6 +7,18 @@
 
 namespace tarnwick {
 
+namespace {
+
+const QString& TextOf(const QString& statement) {
+    return statement;
+}
+
+QString TextOf(const StatementParts& statement) {
+    return statement.Text();
+}
+
+} // namespace
+
 SqlSourcesDatabase::SqlSourcesDatabase(const DatabaseLocation& location)
     : Connection(location), Catalog(Connection.Database(), location.Engine),
       Statements(Connection, Catalog),
@@ -84,17 +96,21 @@ template <typename Action> void SqlSourcesDatabase::InBulk(Action action) {
     }
 }
 
+template <typename Statement> void SqlSourcesDatabase::ExecuteInBulk(const Statement& statement) {
+    InBulk([&] {
+        if (Bulk->Fold(statement))
+            return;
+        Bulk->Flush();
+        const StatementCache::Outcome run = Statements.Run(TextOf(statement));
+        if (run.Ran)
+            Group.CountAdded(run.Table->Name, run.Added);
+    });
+}
+
 void SqlSourcesDatabase::Execute(const QString& statement) {
     EnsureOpen();
     if (Bulk)
-        return InBulk([&] {
-            if (Bulk->Fold(statement))
-                return;
-            Bulk->Flush();
-            const StatementCache::Outcome run = Statements.Run(statement);
-            if (run.Ran)
-                Group.CountAdded(run.Table->Name, run.Added);
-        });
+        return ExecuteInBulk(statement);
     Guarded([&] {
         const StatementCache::Outcome run = Statements.Run(statement);
         if (!run.Ran)
@@ -102,6 +118,15 @@ void SqlSourcesDatabase::Execute(const QString& statement) {
         Group.CountAdded(run.Table->Name, run.Added);
         Group.Remember(statement);
     });
+}
+
+// Only a bulk group reads a statement from its parts: the statement path keeps every text, to
+// run it again after a rollback and to quote it.
+void SqlSourcesDatabase::Execute(const StatementParts& statement) {
+    EnsureOpen();
+    if (!Bulk)
+        return Execute(statement.Text());
+    ExecuteInBulk(statement);
 }
 
 QVariant SqlSourcesDatabase::ReadField(const QString& query, const QString& field) {
@@ -169,16 +194,21 @@ void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
 bool SqlSourcesDatabase::StillThere() {
     if (Closed || Group.IsOpen())
         return !Closed;
-    // What was prepared and read for the tables is made again at its next use.
-    Writer.reset();
-    Statements.Clear();
-    Catalog.Forget();
     if (Engine() == DatabaseEngine::SQLite) {
         const std::optional<FileIdentity> now = IdentityOf(Connection.Location().SqliteFile);
-        return now && SqliteFile && now->SameFile(*SqliteFile);
+        if (!now || !SqliteFile || !now->SameFile(*SqliteFile))
+            return false;
+        // The page cache is given back between files, as closing the connection did.
+        Connection.Run(QStringLiteral("PRAGMA shrink_memory"));
+    } else if (!Connection.Database().isOpen() ||
+               Connection.Run(QStringLiteral("SELECT 1")).isValid()) {
+        return false;
     }
-    return Connection.Database().isOpen() &&
-           !Connection.Run(QStringLiteral("SELECT 1")).isValid();
+    // What was prepared for the tables is made again, for the tables as they are now.
+    Writer.reset();
+    Statements.Clear();
+    Catalog.Refresh();
+    return true;
 }
 
 void SqlSourcesDatabase::Close() noexcept {

@@ -21,6 +21,7 @@ public:
 
     DatabaseEngine Engine() const override;
     void Execute(const QString& statement) override;
+    void Execute(const StatementParts& statement) override;
     QVariant ReadField(const QString& query, const QString& field) override;
     void BeginGroup(GroupMode mode) override;
     void EndGroup() override;
@@ -41,6 +42,8 @@ private:
     template <typename Action> auto Guarded(Action action);
     // Runs `action` in a bulk group; a failure rolls the group back (see BeginGroup).
     template <typename Action> void InBulk(Action action);
+    // Folds a statement, or runs it in the bulk group's transaction where it cannot be folded.
+    template <typename Statement> void ExecuteInBulk(const Statement& statement);
 
     DatabaseConnection Connection;
     TableCatalog Catalog;

@@ -5,7 +5,10 @@
 #include "db/SqlPieces.h"
 #include "db/SqlitePreparedStatement.h"
 
+#include "db/StatementScanning.h"
+
 #include <QSet>
+#include <algorithm>
 
 namespace tarnwick {
 
@@ -78,6 +81,7 @@ StatementPlan& StatementPlans::PlanFor(const QString& text) {
     for (StatementPlan*& recent : Recent) {
         if (recent && recent->Skeleton && recent->Skeleton->Parse(text, Statement)) {
             std::swap(recent, Recent.front());
+            KeepParsedLiterals();
             return *Recent.front();
         }
     }
@@ -88,7 +92,75 @@ StatementPlan& StatementPlans::PlanFor(const QString& text) {
         Recent.back() = Recent.front();
         Recent.front() = &plan;
     }
+    KeepParsedLiterals();
     return plan;
+}
+
+void StatementPlans::KeepParsedLiterals() {
+    Literals.clear();
+    for (const auto* items : {&Statement.Values, &Statement.Conditions})
+        for (const ColumnLiteral& item : *items)
+            Literals.push_back(item.Value);
+}
+
+// Where a literal holds what the parser would read differently from the value (a quote, the
+// end of a bare number, a # sign) or must judge (a number, a date), the text decides.
+StatementPlan* StatementPlans::PlanFor(const StatementParts& parts) {
+    FormPlan* form = nullptr;
+    for (FormPlan& known : Forms)
+        if (known.Form == &parts.Form())
+            form = &known;
+    if (!form && !(form = LearnForm(parts)))
+        return nullptr;
+    Literals.resize(form->ColumnOfLiteral.size());
+    for (std::size_t i = 0; i < form->ColumnOfLiteral.size(); ++i) {
+        SqlLiteral& literal = Literals[form->ColumnOfLiteral[i]];
+        literal.Kind = parts.Form().KindOf(i);
+        literal.Text = parts.Literal(i);
+        literal.HasDoubledQuotes = false;
+        switch (literal.Kind) {
+        case LiteralKind::Text:
+            if (literal.Text.contains(u'\''))
+                return nullptr;
+            break;
+        case LiteralKind::Number:
+            for (const QChar c : literal.Text)
+                if (IsWordEnd(c.unicode()))
+                    return nullptr;
+            if (!IsNumberText(literal.Text))
+                return nullptr;
+            break;
+        case LiteralKind::Date: {
+            const std::optional<QDate> date = ReadUsDate(literal.Text);
+            if (literal.Text.contains(u'#') || !date)
+                return nullptr;
+            literal.Date = *date;
+            break;
+        }
+        }
+    }
+    return form->Plan;
+}
+
+// The first statement of a form is parsed from its text: that gives the plan, and where each
+// literal stands among the plan's columns.
+StatementPlans::FormPlan* StatementPlans::LearnForm(const StatementParts& parts) {
+    std::vector<qsizetype> starts;
+    const QString text = parts.Text(&starts);
+    StatementPlan& plan = PlanFor(text);
+    std::vector<std::size_t> columns;
+    for (const qsizetype start : starts) {
+        const auto at = std::find_if(Literals.begin(), Literals.end(), [&](const SqlLiteral& l) {
+            return l.Text.data() - text.data() == start;
+        });
+        if (at == Literals.end())
+            return nullptr;
+        columns.push_back(std::size_t(at - Literals.begin()));
+    }
+    if (columns.size() != Literals.size())
+        return nullptr;
+    Forms.push_back({&parts.Form(), &plan, std::move(columns)});
+    return &Forms.back();
 }
 
 StatementPlan& StatementPlans::FindPlan(const QString& text) {
@@ -157,21 +229,18 @@ std::unique_ptr<PreparedStatement> StatementCache::NewStatement() {
                                                  Connection.Location().Engine);
 }
 
-bool StatementPlans::Convert(const StatementPlan& plan, const QString& text,
+bool StatementPlans::Convert(const StatementPlan& plan, QStringView text,
                              std::vector<ColumnValue>& values) {
     values.clear();
     if (plan.AlwaysSkipped)
         return false;
-    std::size_t index = 0;
     try {
-        for (const auto* items : {&Statement.Values, &Statement.Conditions}) {
-            for (const ColumnLiteral& item : *items) {
-                const BoundColumn& bound = plan.Columns[index++];
-                values.push_back(
-                    ConvertLiteralValue(item.Value, bound.Column->Type, bound.Column->Name));
-                if (bound.SkipWhenNull && values.back().IsNull())
-                    return false;
-            }
+        for (std::size_t i = 0; i < Literals.size(); ++i) {
+            const BoundColumn& bound = plan.Columns[i];
+            values.push_back(
+                ConvertLiteralValue(Literals[i], bound.Column->Type, bound.Column->Name));
+            if (bound.SkipWhenNull && values.back().IsNull())
+                return false;
         }
     } catch (const Error& error) {
         ThrowStatementFault(error.Message, text);

@@ -3,6 +3,7 @@
 #include "db/DatabaseConnection.h"
 #include "db/PreparedStatement.h"
 #include "db/SqlStatement.h"
+#include "db/StatementParts.h"
 #include "db/StatementShape.h"
 #include "db/StatementSkeleton.h"
 #include "db/TableCatalog.h"
@@ -25,8 +26,11 @@ struct BoundColumn {
 
 // What one shape of statement does to its table.
 struct StatementPlan {
-    explicit StatementPlan(const SqlStatement& statement) : Shape(statement) {}
+    explicit StatementPlan(const SqlStatement& statement)
+        : Shape(statement), Kind(statement.Kind), ValueCount(statement.Values.size()) {}
     StatementShape Shape;
+    StatementKind Kind;
+    std::size_t ValueCount; // the INSERT's values or the UPDATE's SET; the WHERE follows
     const TableInfo* Table = nullptr;
     std::vector<BoundColumn> Columns; // per literal: the values, then the WHERE
     bool AlwaysSkipped = false;       // an INSERT that leaves out a key column
@@ -43,19 +47,23 @@ class StatementPlans {
 public:
     StatementPlans(const DatabaseLocation& location, TableCatalog& catalog);
 
-    // Parses `text` (kept as Parsed() until the next call) and returns its plan. Throws
-    // Error for a text it cannot read or a table or column the database lacks.
+    // Parses `text` and returns its plan; its literals are kept for Convert until the next
+    // call. Throws Error for a text it cannot read or a table or column the database lacks.
     StatementPlan& PlanFor(const QString& text);
-    const SqlStatement& Parsed() const { return Statement; }
+    // The same for a statement in parts, without building or parsing its text, but for the
+    // first of its form. Nullptr where a literal would need the parser's judgement: the
+    // caller then gives its text.
+    StatementPlan* PlanFor(const StatementParts& parts);
 
-    // Converts each literal of Parsed() for its column into `values`; false when the INSERT
-    // is to be skipped (a key column is NULL). Throws Error naming the statement.
-    bool Convert(const StatementPlan& plan, const QString& text, std::vector<ColumnValue>& values);
+    // Converts each literal kept for its column into `values`; false when the INSERT is to be
+    // skipped (a key column is NULL). Throws Error naming the statement, `text`.
+    bool Convert(const StatementPlan& plan, QStringView text, std::vector<ColumnValue>& values);
 
     // Forgets every plan, finalizing their statements: SQLite closes no connection with
     // statements left.
     void Clear() {
         Recent = {};
+        Forms.clear();
         Plans.clear();
     }
 
@@ -64,13 +72,25 @@ protected:
     SqlStatement Statement; // reused, so that parsing does not allocate
 
 private:
+    // The plan of a form of statement, and the literal of the plan's columns each of its
+    // literals is.
+    struct FormPlan {
+        const StatementForm* Form;
+        StatementPlan* Plan;
+        std::vector<std::size_t> ColumnOfLiteral;
+    };
+
     StatementPlan& FindPlan(const QString& text);
     std::unique_ptr<StatementPlan> NewPlan(const QString& text);
+    FormPlan* LearnForm(const StatementParts& parts);
+    void KeepParsedLiterals();
 
     TableCatalog& Catalog;
     std::vector<std::unique_ptr<StatementPlan>> Plans;
     // The plans of the last statements: the writers alternate an INSERT and an UPDATE.
     std::array<StatementPlan*, 2> Recent{};
+    std::vector<FormPlan> Forms;
+    std::vector<SqlLiteral> Literals; // of the last statement, in its plan's column order
 };
 
 // Runs the program's statements as prepared statements, one per shape, with each literal bound

@@ -77,6 +77,14 @@ const TableInfo* TableCatalog::Find(QStringView name) {
     return found->second.get();
 }
 
+void TableCatalog::Refresh() {
+    std::map<QString, std::unique_ptr<TableInfo>> fresh;
+    for (const auto& [key, table] : Tables)
+        if (std::unique_ptr<TableInfo> now = Read(table->Name))
+            fresh.emplace(key, std::move(now));
+    Tables = std::move(fresh);
+}
+
 std::unique_ptr<TableInfo> TableCatalog::Read(const QString& name) const {
     return Engine == DatabaseEngine::SQLite ? ReadSqlite(name) : ReadPostgres(name);
 }

@@ -41,6 +41,9 @@ public:
     const TableInfo* Find(QStringView name);
 
     void Forget() { Tables.clear(); }
+    // Reads every table read so far anew, as another program may have changed it; a table
+    // that is gone is forgotten. Throws Error as Find does.
+    void Refresh();
 
     // A copy of the tables read so far, with no database behind it: safe to use on another
     // thread, and it finds no other table.
