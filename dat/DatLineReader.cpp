@@ -1,9 +1,11 @@
 #include "dat/DatLineReader.h"
 
 #include "dat/FileNames.h"
+#include "dat/ZipArchive.h"
 #include "db/TextRules.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -53,6 +55,35 @@ void OpenByBytes(QFile& file, const QString& path, const QByteArray& bytes) {
 }
 #endif
 
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const QString& path) : File(path), Path(path) {
+#ifdef Q_OS_UNIX
+        const QByteArray bytes = EncodeFileName(Path);
+        if (bytes != QFile::encodeName(Path)) {
+            OpenByBytes(File, Path, bytes);
+            return;
+        }
+#endif
+        if (!File.open(QIODevice::ReadOnly))
+            ThrowCannotOpen(Path, File.errorString());
+    }
+    qint64 Read(char* into, qint64 size) override {
+        const qint64 got = File.read(into, size);
+        if (got < 0)
+            throw Error(QStringLiteral("Cannot read %1: %2").arg(Path, File.errorString()),
+                        FailureKind::File);
+        return got;
+    }
+    std::optional<FileIdentity> Identity() const override {
+        return IdentityOf(File);
+    }
+
+private:
+    QFile File;
+    QString Path;
+};
+
 // A UTF-8 byte-order mark that an editor put at the start of the file.
 QByteArrayView SkipByteOrderMark(QByteArrayView text) {
     return text.startsWith("\xEF\xBB\xBF") ? text.sliced(3) : text;
@@ -65,21 +96,16 @@ bool FileStamp::SurelySame(const FileStamp& later) const {
            Identity->ChangedNs < OpenedNs - SettledNs;
 }
 
-DatFileReader::DatFileReader(const QString& path) : File(path), Path(path) {
+DatFileReader::DatFileReader(const DatPath& path) : Path(path.Shown()) {
     Opened.OpenedNs = FileClockNowNs();
-    Open();
-    Opened.Identity = IdentityOf(File);
+    if (path.IsMember())
+        Source = OpenZipMember(path);
+    else
+        Source = std::make_unique<FileSource>(path.File);
+    Opened.Identity = Source->Identity();
 }
 
-void DatFileReader::Open() {
-#ifdef Q_OS_UNIX
-    const QByteArray bytes = EncodeFileName(Path);
-    if (bytes != QFile::encodeName(Path))
-        return OpenByBytes(File, Path, bytes);
-#endif
-    if (!File.open(QIODevice::ReadOnly))
-        ThrowCannotOpen(Path, File.errorString());
-}
+DatFileReader::~DatFileReader() = default;
 
 void DatFileReader::SkipToEnd() {
     while (!AtEnd) {
@@ -94,13 +120,16 @@ bool DatFileReader::FillBuffer() {
     Position = 0;
     const qsizetype kept = Buffer.size();
     Buffer.resize(kept + ChunkSize);
-    const qint64 got = File.read(Buffer.data() + kept, ChunkSize);
-    if (got < 0) {
+    qint64 got = 0;
+    try {
+        got = Source->Read(Buffer.data() + kept, ChunkSize);
+    } catch (Error& error) {
         Buffer.resize(kept);
-        throw Error(QStringLiteral("Cannot read %1: %2").arg(Path, File.errorString()),
-                    FailureKind::File, LineNumber + 1);
+        error.Line = LineNumber + 1;
+        throw;
     }
     Buffer.resize(kept + got);
+    Size += got;
     Hash.Add(QByteArrayView(Buffer).sliced(kept));
     if (got == 0)
         AtEnd = true;

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "dat/ByteSource.h"
 #include "dat/ContentHash.h"
 #include "db/Error.h"
 #include "db/FileIdentity.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace tarnwick {
 
@@ -29,13 +31,25 @@ struct FileStamp {
     bool SurelySame(const FileStamp& later) const;
 };
 
-// Reads a ".DAT" file line by line. A line ends at CR, LF or CR LF; a last line without an
-// ending still counts; empty lines are skipped. Commas and double quotes are ordinary
-// characters, and bytes above 127 pass through unchanged. The file is closed when the
+// What a reader read: the file as it was opened, and the number and SHA-256 of its bytes.
+struct FileRead {
+    FileStamp Stamp;
+    QByteArray Sha256;
+    qint64 Size = 0;
+};
+
+// Called inside a file's transaction once its rows are written, before they are committed, so
+// that what it records is committed with them or not at all.
+using FileWritten = std::function<void(const FileRead&)>;
+
+// Reads a ".DAT" file, or a member of a zip, line by line. A line ends at CR, LF or CR LF; a last
+// line without an ending still counts; empty lines are skipped. Commas and double quotes are
+// ordinary characters, and bytes above 127 pass through unchanged. The file is closed when the
 // reader goes out of scope, on every path.
 class DatFileReader {
 public:
-    explicit DatFileReader(const QString& path); // throws Error (File)
+    explicit DatFileReader(const DatPath& path); // throws Error (File)
+    ~DatFileReader();
     DatFileReader(const DatFileReader&) = delete;
     DatFileReader& operator=(const DatFileReader&) = delete;
 
@@ -44,6 +58,8 @@ public:
     // SHA-256 of the bytes read so far; once NextLine() or SkipToEnd() reached the end, of the
     // whole file. Ends the hash.
     QByteArray Sha256() { return Hash.HexDigest(); }
+    // Once the end was reached: what was read. Ends the hash.
+    FileRead Finished() { return {Opened, Hash.HexDigest(), Size}; }
     // Reads, and hashes, the rest of the file without taking its lines.
     void SkipToEnd(); // throws Error (File) on a read error
 
@@ -51,12 +67,12 @@ public:
     bool NextLine(DatLine& line); // throws Error (File) on a read error
 
 private:
-    void Open();
     bool FillBuffer();
 
-    QFile File;
-    QString Path;
+    std::unique_ptr<ByteSource> Source;
+    QString Path; // as messages name it
     FileStamp Opened;
+    qint64 Size = 0;
     ContentHash Hash;
     QByteArray Buffer;
     qsizetype Position = 0;

@@ -39,19 +39,14 @@ void TakeLine(const DatLine& line, ReaderState& state) {
         state.Lists.CO2MassRecords.push_back(ReadCO2MassRecord(line));
 }
 
-struct FileRead {
-    FileStamp Stamp; // from before the first line was read
-    QByteArray Sha256;
-};
-
 // The file is closed when this returns, before the first statement runs.
-FileRead ReadHourlyLists(const QString& path, ReaderState& state) {
+FileRead ReadHourlyLists(const DatPath& path, ReaderState& state) {
     ClearHourlyLists(state.Lists);
     DatFileReader reader(path);
     DatLine line;
     while (reader.NextLine(line))
         TakeLine(line, state);
-    return {reader.Stamp(), reader.Sha256()};
+    return reader.Finished();
 }
 
 // Whether the file is still as it was read ahead: else it is read again, to load it, or fail
@@ -82,7 +77,8 @@ void WriterDone(int writersDone, RecordProgress& progress, int& reported) {
 // Runs the seven writers in their order in one group and reports the per-file progress after
 // each, except the steps `reported` says were shown already.
 void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode mode,
-                RecordProgress& progress, int& reported) {
+                RecordProgress& progress, int& reported, const FileWritten& written = {},
+                const FileRead& read = {}) {
     // The last "100" line of the file counts for every row of it.
     const qint32 facilityId = state.CurrentFacilityId;
     StatementGroup group(database, mode);
@@ -99,6 +95,8 @@ void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode m
     WriteNOxEmissionRates(state.Lists.NOxRateRecords, facilityId, database);
     WriterDone(6, progress, reported);
     WriteCO2MassEmissions(state.Lists.CO2MassRecords, facilityId, database);
+    if (written)
+        written(read);
     group.Commit();
     WriterDone(WriterCount, progress, reported);
 }
@@ -108,21 +106,24 @@ void RunWriters(const ReaderState& state, SourcesDatabase& database, GroupMode m
 // stop at the failing statement with its line and message, keeping the rows before it, exactly
 // as if they had never been folded.
 void WriteHourlyLists(const ReaderState& state, SourcesDatabase& database, RecordProgress& progress,
-                      GroupMode writes, FoldingDatabase* folded = nullptr) {
+                      GroupMode writes, const FileWritten& written, const FileRead& read,
+                      FoldingDatabase* folded = nullptr) {
     int reported = 0;
     try {
         if (!folded)
-            return RunWriters(state, database, writes, progress, reported);
+            return RunWriters(state, database, writes, progress, reported, written, read);
         StatementGroup group(database, GroupMode::Bulk);
         for (int writer = 1; writer < WriterCount; ++writer)
             WriterDone(writer, progress, reported);
         database.WriteFolded(*folded);
+        if (written)
+            written(read);
         group.Commit();
         WriterDone(WriterCount, progress, reported);
     } catch (const Error& error) {
         if (error.Kind != FailureKind::BulkWrite)
             throw;
-        RunWriters(state, database, GroupMode::Statements, progress, reported);
+        RunWriters(state, database, GroupMode::Statements, progress, reported, written, read);
     }
 }
 
@@ -139,13 +140,13 @@ HourlyFileAhead::~HourlyFileAhead() = default;
 HourlyFileAhead::HourlyFileAhead(HourlyFileAhead&&) noexcept = default;
 HourlyFileAhead& HourlyFileAhead::operator=(HourlyFileAhead&&) noexcept = default;
 
-void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
-                       RecordProgress& progress, GroupMode writes) {
-    ReadHourlyLists(path, state);
-    WriteHourlyLists(state, database, progress, writes);
+void ExtractHourlyFile(const DatPath& path, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress, GroupMode writes, const FileWritten& written) {
+    const FileRead read = ReadHourlyLists(path, state);
+    WriteHourlyLists(state, database, progress, writes, written, read);
 }
 
-HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
+HourlyFileAhead ReadHourlyFileAhead(const DatPath& path, qint32 facilityId,
                                     std::unique_ptr<FoldingDatabase> folder,
                                     HourlyRecordLists lists) {
     HourlyFileAhead file;
@@ -157,6 +158,7 @@ HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
         FileRead read = ReadHourlyLists(path, file.Reader);
         file.Stamp = read.Stamp;
         file.Sha256 = read.Sha256;
+        file.Size = read.Size;
         file.Read = true;
         if (folder) {
             NoProgress quiet;
@@ -171,12 +173,13 @@ HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
 }
 
 void ExtractHourlyFile(HourlyFileAhead& file, ReaderState& state, SourcesDatabase& database,
-                       RecordProgress& progress) {
+                       RecordProgress& progress, const FileWritten& written) {
     // Read with another facility than the file before it left, or changed since: read again.
     if (!file.Read || file.FacilityIdBefore != state.CurrentFacilityId || !Unchanged(file))
-        return ExtractHourlyFile(file.Path, state, database, progress);
+        return ExtractHourlyFile(file.Path, state, database, progress, GroupMode::Bulk, written);
     state = std::move(file.Reader);
-    WriteHourlyLists(state, database, progress, GroupMode::Bulk, file.Folded.get());
+    WriteHourlyLists(state, database, progress, GroupMode::Bulk, written,
+                     {file.Stamp, file.Sha256, file.Size}, file.Folded.get());
 }
 
 HourlyReadAhead::~HourlyReadAhead() {
@@ -184,7 +187,7 @@ HourlyReadAhead::~HourlyReadAhead() {
         Next.wait();
 }
 
-void HourlyReadAhead::Start(const QString& path, qint32 facilityId,
+void HourlyReadAhead::Start(const DatPath& path, qint32 facilityId,
                             std::unique_ptr<FoldingDatabase> folder, HourlyRecordLists lists) {
     Next = std::async(std::launch::async, ReadHourlyFileAhead, path, facilityId, std::move(folder),
                       std::move(lists));

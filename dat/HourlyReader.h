@@ -14,9 +14,11 @@ namespace tarnwick {
 // The rows go in bulk unless `writes` asks for one statement at a time; either way they are
 // the same rows, and a failure stops at the same statement with the same message.
 // Throws Error (a file that cannot be opened or read; a failing statement, with the line of its
-// record); the file is closed on every path.
-void ExtractHourlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
-                       RecordProgress& progress, GroupMode writes = GroupMode::Bulk);
+// record); the file is closed on every path. `written` runs in the file's transaction after its
+// rows, on every run of its statements.
+void ExtractHourlyFile(const DatPath& path, ReaderState& state, SourcesDatabase& database,
+                       RecordProgress& progress, GroupMode writes = GroupMode::Bulk,
+                       const FileWritten& written = {});
 
 // A file read, and its statements folded, before its turn.
 struct HourlyFileAhead {
@@ -25,11 +27,12 @@ struct HourlyFileAhead {
     HourlyFileAhead(HourlyFileAhead&&) noexcept;
     HourlyFileAhead& operator=(HourlyFileAhead&&) noexcept;
 
-    QString Path;
+    DatPath Path;
     qint32 FacilityIdBefore = 0;             // the CurrentFacilityId it was read with
     bool Read = false;                       // false: it is read again at its turn
     FileStamp Stamp;                         // of the file when read
     QByteArray Sha256;                       // of the bytes read
+    qint64 Size = 0;                         // of the bytes read
     ReaderState Reader;                      // after reading it
     std::unique_ptr<FoldingDatabase> Folded; // null: its statements are folded at its turn
 };
@@ -37,13 +40,13 @@ struct HourlyFileAhead {
 // Reads `path` into `lists` (whose room is used again) and, with `folder`, folds its
 // statements: touches no database, so it runs on any thread. Never throws; what fails is done
 // again at the file's turn.
-HourlyFileAhead ReadHourlyFileAhead(const QString& path, qint32 facilityId,
+HourlyFileAhead ReadHourlyFileAhead(const DatPath& path, qint32 facilityId,
                                     std::unique_ptr<FoldingDatabase> folder,
                                     HourlyRecordLists lists);
 
 // ExtractHourlyFile(file.Path, ...) for a file read ahead: the same rows, progress and failures.
 void ExtractHourlyFile(HourlyFileAhead& file, ReaderState& state, SourcesDatabase& database,
-                       RecordProgress& progress);
+                       RecordProgress& progress, const FileWritten& written = {});
 
 // Reads and folds the next file of a batch on a thread of its own while the current one is
 // written, so that the program's work and the server's overlap.
@@ -54,7 +57,7 @@ public:
     HourlyReadAhead(const HourlyReadAhead&) = delete;
     HourlyReadAhead& operator=(const HourlyReadAhead&) = delete;
 
-    void Start(const QString& path, qint32 facilityId, std::unique_ptr<FoldingDatabase> folder,
+    void Start(const DatPath& path, qint32 facilityId, std::unique_ptr<FoldingDatabase> folder,
                HourlyRecordLists lists);
     bool Started() const { return Next.valid(); }
     // Waits for the file started last.

@@ -221,7 +221,7 @@ void ReadQuarterlyLine(const DatLine& line, ReaderState& state, QuarterlyValues&
 }
 
 // Reads the whole file; the reader, and with it the file, is closed on return or throw.
-QuarterlyValues ReadQuarterlyValues(const QString& path, ReaderState& state) {
+QuarterlyValues ReadQuarterlyValues(const DatPath& path, ReaderState& state, FileRead& read) {
     state.Lists.CO2ConcRecords.clear();
     state.Lists.FlowRecords.clear();
     QuarterlyValues values;
@@ -229,6 +229,7 @@ QuarterlyValues ReadQuarterlyValues(const QString& path, ReaderState& state) {
     DatLine line;
     while (reader.NextLine(line))
         ReadQuarterlyLine(line, state, values);
+    read = reader.Finished();
     return values;
 }
 
@@ -255,7 +256,8 @@ void SetStatisticTexts(QuarterlyValues& values) {
     }
 }
 
-void WriteHeaderRows(SourcesDatabase& database, qint32 facilityId, QuarterlyValues& values) {
+void WriteHeaderRows(SourcesDatabase& database, qint32 facilityId, QuarterlyValues& values,
+                     const FileWritten& written, const FileRead& read) {
     values.Unit.UnitId = values.UnitId;
     values.Fuel.UnitId = values.UnitId;
     values.Quarter.UnitId = values.UnitId;
@@ -264,17 +266,20 @@ void WriteHeaderRows(SourcesDatabase& database, qint32 facilityId, QuarterlyValu
     WriteUnit(database, facilityId, values.Unit);
     WriteFuel(database, facilityId, values.Fuel);
     WriteQuarter(database, facilityId, values.Quarter);
+    if (written)
+        written(read);
     group.Commit();
 }
 
 } // namespace
 
-void ExtractQuarterlyFile(const QString& path, ReaderState& state, SourcesDatabase& database,
-                          RecordProgress& progress) {
-    QuarterlyValues values = ReadQuarterlyValues(path, state);
+void ExtractQuarterlyFile(const DatPath& path, ReaderState& state, SourcesDatabase& database,
+                          RecordProgress& progress, const FileWritten& written) {
+    FileRead read;
+    QuarterlyValues values = ReadQuarterlyValues(path, state, read);
     progress.SetRecordProgress(10);
     SetStatisticTexts(values);
-    WriteHeaderRows(database, state.CurrentFacilityId, values);
+    WriteHeaderRows(database, state.CurrentFacilityId, values, written, read);
     progress.SetRecordProgress(100);
 }
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libqt6sql6-sqlite libqt6sql6-psql libpq-dev
-          libsqlite3-dev libssl-dev fonts-dejavu-core qt6-charts-dev
+          libsqlite3-dev libssl-dev libzip-dev fonts-dejavu-core qt6-charts-dev
           libqt6opengl6-dev)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libgtest-dev postgresql sqlite3 xvfb xauth clang libclang-rt-14-dev time)

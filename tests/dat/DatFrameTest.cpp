@@ -53,7 +53,7 @@ TEST(DatFileReader, LinesEndAtCrLfCrOrLfWithoutBlankLinesOrAByteOrderMark) {
     };
     for (const auto& [content, lines] : cases)
         EXPECT_EQ(ReadAll(content), lines) << content.left(40).toStdString();
-    const QString missing = FailureOf([] { DatFileReader("/nonexistent/folder/X.DAT"); });
+    const QString missing = FailureOf([] { DatFileReader(QStringLiteral("/nonexistent/folder/X.DAT")); });
     EXPECT_TRUE(missing.contains("/nonexistent/folder/X.DAT")) << missing;
 }
 
