@@ -1,6 +1,7 @@
 #include "db/SourcesDatabase.h"
 
 #include "db/FoldingDatabase.h"
+#include "db/LoadsTable.h"
 #include "db/SchemaCreation.h"
 #include "db/SqlSourcesDatabase.h"
 #include "db/StatementParts.h"
@@ -21,6 +22,12 @@ std::unique_ptr<FoldingDatabase> SourcesDatabase::NewFolder() {
 
 void SourcesDatabase::WriteFolded(FoldingDatabase&) {
     throw Error(QStringLiteral("This database cannot write folded rows."), FailureKind::BulkWrite);
+}
+
+void SourcesDatabase::RecordLoad(const FileLoad&) {}
+
+std::vector<FileLoad> SourcesDatabase::ReadLoads(const QString&) {
+    return {};
 }
 
 void SourcesDatabase::Create(const QString& path) {

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace tarnwick {
 
@@ -15,6 +16,7 @@ enum class GroupMode { Statements, Bulk };
 
 class FoldingDatabase;
 class StatementParts;
+struct FileLoad;
 
 // Rows added to each table, by the table's name in upper case.
 using AddedRows = std::map<QString, qint64>;
@@ -83,6 +85,15 @@ public:
     // what is wrong. The tables' columns are read anew, so a table another program changed
     // since is seen as it is now. Costs the same whatever the database holds.
     virtual bool StillThere() { return true; }
+
+    // LOADS, the files the batches loaded (db/LoadsTable.h). Before a batch writes, outside any
+    // group: adds the table to a database made before it. Throws Error.
+    virtual void AddLoadsTable() {}
+    // Inside a file's group, after its rows: records the file with the rows the group added to
+    // each table, its folded rows written first. Throws Error as Execute does.
+    virtual void RecordLoad(const FileLoad& load);
+    // The files one kind of batch loaded (every kind when empty), oldest first. Throws Error.
+    virtual std::vector<FileLoad> ReadLoads(const QString& batch);
 
     // Closes the connection; never throws.
     virtual void Close() noexcept = 0;

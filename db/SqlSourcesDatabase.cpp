@@ -2,6 +2,7 @@
 
 #include "db/DatabaseFailure.h"
 #include "db/FoldingDatabase.h"
+#include "db/LoadsTable.h"
 #include "db/PostgresBulkWriter.h"
 #include "db/PreparedBulkWriter.h"
 
@@ -189,6 +190,26 @@ void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
         Bulk->Flush();
         folder.Rows().FlushTo(*Writer, CountAdded());
     });
+}
+
+void SqlSourcesDatabase::AddLoadsTable() {
+    EnsureOpen();
+    tarnwick::AddLoadsTable(Connection, Catalog);
+}
+
+void SqlSourcesDatabase::RecordLoad(const FileLoad& load) {
+    EnsureOpen();
+    if (Bulk)
+        return InBulk([&] {
+            Bulk->Flush(); // the rows added are counted once written
+            InsertLoad(Connection, load, Group.PendingRows());
+        });
+    Guarded([&] { InsertLoad(Connection, load, Group.PendingRows()); });
+}
+
+std::vector<FileLoad> SqlSourcesDatabase::ReadLoads(const QString& batch) {
+    EnsureOpen();
+    return tarnwick::ReadLoads(Connection, Catalog, batch);
 }
 
 bool SqlSourcesDatabase::StillThere() {

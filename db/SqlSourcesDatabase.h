@@ -29,6 +29,9 @@ public:
     void WriteFolded(FoldingDatabase& folder) override;
     AddedRows TakeAddedRows() override { return Group.TakeCommitted(); }
     bool StillThere() override;
+    void AddLoadsTable() override;
+    void RecordLoad(const FileLoad& load) override;
+    std::vector<FileLoad> ReadLoads(const QString& batch) override;
     void Close() noexcept override;
 
 private:

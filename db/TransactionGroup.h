@@ -34,6 +34,8 @@ public:
     // at all when rolled back; outside a group they count at once.
     void CountAdded(const QString& table, qint64 rows);
     AddedRows TakeCommitted() { return std::exchange(Committed, {}); }
+    // Rows added in the open transaction so far.
+    const AddedRows& PendingRows() const { return Pending; }
 
     // After a failing statement: commits what ran before it and opens the transaction again.
     // Returns what the user should add to the failure's message: nothing when the statements

@@ -103,3 +103,26 @@ CREATE TABLE QUARTERS (
     -- One report per unit and date, a report without a date counted as one more date.
     UNIQUE NULLS NOT DISTINCT (FACILITY_ID, UNIT_ID, DATE_OF_REPORT)
 );
+
+-- One row per file whose rows a batch committed, written in the same transaction as them.
+-- MEMBER is the member's name in the zip PATH, or empty for a ".DAT" file; SHA256 is of the
+-- bytes read; FACILITY_ID the facility its rows were written under, CARRIED_FACILITY_ID the one
+-- the file before left; the *_ADDED columns the
+-- rows the file added to each table. IF NOT EXISTS: a database made before this table gets it
+-- when a batch first writes to it.
+CREATE TABLE IF NOT EXISTS LOADS (
+    BATCH TEXT NOT NULL,
+    PATH TEXT NOT NULL,
+    MEMBER TEXT NOT NULL,
+    SIZE_BYTES BIGINT NOT NULL,
+    SHA256 TEXT NOT NULL,
+    FACILITY_ID INTEGER NOT NULL,
+    CARRIED_FACILITY_ID INTEGER NOT NULL,
+    LOADED_AT TIMESTAMP WITH TIME ZONE NOT NULL,
+    EMISSIONS_ADDED BIGINT NOT NULL,
+    FACILITIES_ADDED BIGINT NOT NULL,
+    UNITS_ADDED BIGINT NOT NULL,
+    FUELS_ADDED BIGINT NOT NULL,
+    QUARTERS_ADDED BIGINT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS LOADS_FILE ON LOADS (BATCH, PATH, MEMBER);
