@@ -3,7 +3,10 @@
 #include "cli/StopSignals.h"
 #include "cli/TerminalBatchUi.h"
 #include "core/Extraction.h"
+#include "db/LoadsTable.h"
 #include "db/SourcesDatabase.h"
+
+#include <QCommandLineParser>
 
 #include <array>
 #include <cstdio>
@@ -46,6 +49,8 @@ int RunBatch(const CommandCall& call, Batch batch) {
     RunState state;
     state.DatabasePath = call.Operands.at(0);
     state.DatFolder = call.Operands.at(1);
+    state.IncludeSubfolders = call.Options.isSet(QStringLiteral("recursive"));
+    state.SkipLoadedFiles = call.Options.isSet(QStringLiteral("changed-only"));
     if (!OpenSourcesDatabase(state, ui, call.Err))
         return ExitFailed;
     FileSystemDatDirectory directory;
@@ -94,6 +99,53 @@ int RunCounts(const CommandCall& call) {
                                 CountedTable::Quarters, CountedTable::Emissions};
     for (CountedTable table : tables)
         call.Out << RecordCountCaption(table) << ' ' << ui.RecordCount(table) << '\n';
+    call.Out << std::flush;
+    return ExitSucceeded;
+}
+
+} // namespace tarnwick
+
+namespace tarnwick {
+
+int RunLoads(const CommandCall& call) {
+    const QString& databasePath = call.Operands.at(0);
+    std::vector<FileLoad> loads;
+    try {
+        const std::unique_ptr<SourcesDatabase> database = SourcesDatabase::Open(databasePath);
+        loads = database->ReadLoads({});
+        database->Close();
+    } catch (const std::exception& error) {
+        call.Err << QStringLiteral("The Sources database %1 could not be read: %2")
+                        .arg(databasePath, MessageOf(error))
+                 << '\n'
+                 << std::flush;
+        return ExitFailed;
+    }
+    const QStringList heading{"LOADED (UTC)", "BATCH",      "FACILITY", "BYTES",
+                              "EMISSIONS",    "FACILITIES", "UNITS",    "FUELS",
+                              "QUARTERS",     "SHA-256",    "FILE"};
+    std::vector<QStringList> rows{heading};
+    for (const FileLoad& load : loads) {
+        QStringList row{load.LoadedAt.toUTC().toString(Qt::ISODate), load.Batch,
+                        QString::number(load.FacilityId), QString::number(load.Size)};
+        for (const char* table : {"EMISSIONS", "FACILITIES", "UNITS", "FUELS", "QUARTERS"})
+            row << QString::number(load.Added.at(QLatin1String(table)));
+        row << QString::fromLatin1(load.Sha256) << DatPath(load.Path, load.Member).Shown();
+        rows.push_back(row);
+    }
+    // Text columns to the left, numbers to the right; the file last, as long as it is.
+    std::vector<qsizetype> widths(heading.size(), 0);
+    for (const QStringList& row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            cells << (i == row.size() - 1 ? row[i]
+                      : i >= 2 && i <= 8  ? row[i].rightJustified(widths[i])
+                                          : row[i].leftJustified(widths[i]));
+        call.Out << cells.join(QStringLiteral("  ")) << '\n';
+    }
     call.Out << std::flush;
     return ExitSucceeded;
 }

@@ -30,6 +30,9 @@ const OptionSpec Options[] = {
     {"from", "DATE", "export, chart: the first day, YYYY-MM-DD."},
     {"to", "DATE", "export, chart: the last day, YYYY-MM-DD."},
     {"out", "FILE", "export: the CSV file (standard output without it); chart: the PNG file."},
+    {"recursive", nullptr, "hourly, quarterly: also every folder below FOLDER."},
+    {"changed-only", nullptr,
+     "hourly, quarterly: skip a file that LOADS holds with the same bytes."},
 };
 
 // Every command of the runner: what it takes, what --help says of it, and what runs it.
@@ -47,17 +50,21 @@ const CommandSpec Commands[] = {
     {"hourly",
      "DB FOLDER",
      "Extract hourly data: every hourly record of every .DAT\n"
-     "file of FOLDER becomes rows of EMISSIONS.",
-     {},
+     "file of FOLDER (and of each .DAT member of its .zip\n"
+     "files) becomes rows of EMISSIONS. --recursive: also the\n"
+     "folders below; --changed-only: skip files loaded before\n"
+     "with the same bytes.",
+     {"recursive", "changed-only"},
      {},
      false,
      RunHourly},
     {"quarterly",
      "DB FOLDER",
-     "Extract quarterly data: each .DAT file of FOLDER yields\n"
-     "one row in FACILITIES, UNITS, FUELS and QUARTERS. A file\n"
-     "that fails is reported and the batch goes on.",
-     {},
+     "Extract quarterly data: each .DAT file (or zip member)\n"
+     "of FOLDER yields one row in FACILITIES, UNITS, FUELS and\n"
+     "QUARTERS. A file that fails is reported and the batch\n"
+     "goes on. --recursive and --changed-only as for hourly.",
+     {"recursive", "changed-only"},
      {},
      false,
      RunQuarterly},
@@ -71,6 +78,15 @@ const CommandSpec Commands[] = {
      false,
      RunInit},
     {"counts", "DB", "Print the row counts of the five tables.", {}, {}, false, RunCounts},
+    {"loads",
+     "DB",
+     "Print LOADS, one line per file loaded: when (UTC), the\n"
+     "batch, the facility, the bytes read, the rows added to\n"
+     "each table, the SHA-256 and the file.",
+     {},
+     {},
+     false,
+     RunLoads},
     {"export",
      "DB TABLE",
      "Write the rows of TABLE (EMISSIONS, FACILITIES, UNITS,\n"
@@ -119,7 +135,15 @@ FOLDER is a plain prefix, exactly as in the window: "*.DAT" and the file names
 are appended to it as they stand, and nothing adds a separator. End it with
 '/' (for example /data/epa/2000/3/); without it the last folder name runs into
 the pattern and none of that folder's files are found. File names match .DAT
-without regard to case and are processed in name order.
+and .zip without regard to case and are processed in name order. A zip is read
+where it lies: each member whose name ends in .DAT, in name order (or its only
+file), named FOLDER/NAME.zip:MEMBER. With --recursive, the folders below follow
+each folder's files, depth first, in natural order (1999/q4 before 2000/q1, q2
+before q10); links to folders are not followed.
+
+Every file loaded is recorded in the table LOADS (made in an older database at
+its first batch) in the transaction of its rows. --changed-only skips a file
+whose path, member and SHA-256 match an earlier load of the same batch.
 
 Progress goes to standard error: on a terminal one line redrawn in place (file i
 of n, its name, a bar, records per second and the time left), otherwise one line
@@ -148,6 +172,7 @@ Exit status:
 
 Examples:
   tarnwick-batch init Sources.db
+  tarnwick-batch hourly Sources.db /data/edr/ --recursive --changed-only
   tarnwick-batch quarterly Sources.db /data/epa/2000/3/
   tarnwick-batch hourly Sources.db /data/epa/2000/3/
   tarnwick-batch counts postgresql:///sources?host=/run/postgresql

@@ -29,12 +29,13 @@ struct FileStep {
 struct BatchOutcome {
     int FilesListed = 0;       // 0 when no ".DAT" file was found
     int FilesExtracted = 0;    // files read and written without failure
+    int FilesSkipped = 0;      // files LOADS holds with the same bytes, not read again
     bool Stopped = false;      // the hourly batch stopped at a failing file
     bool Cancelled = false;    // the user stopped the batch after a file
     bool CountsFailed = false; // the quarterly batch could not refresh the counts at its end
     bool Succeeded() const {
         return FilesListed > 0 && !Stopped && !Cancelled && !CountsFailed &&
-               FilesExtracted == FilesListed;
+               FilesExtracted + FilesSkipped == FilesListed;
     }
 };
 
@@ -56,6 +57,8 @@ public:
     // The hourly batch is about to read a file; the quarterly batch has read one.
     virtual void FileStarting(const FileStep& step) = 0;
     virtual void FileExtracted(const FileStep& step) = 0;
+    // A file skipped as loaded before with the same bytes, in place of the two above.
+    virtual void FileSkipped(const FileStep& step) { Q_UNUSED(step); }
     // The hourly batch wrote a file of this many hourly records.
     virtual void RecordsWritten(qint64 records) { Q_UNUSED(records); }
     // The batch is over; its message, if any, follows.

@@ -1,12 +1,15 @@
 #include "core/Extraction.h"
 
 #include "dat/HourlyReader.h"
+#include "dat/ZipArchive.h"
 #include "db/FoldingDatabase.h"
+#include "db/LoadsTable.h"
 #include "quarterly/QuarterlyReader.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <array>
+#include <map>
 
 namespace tarnwick {
 
@@ -117,9 +120,9 @@ QString MissingSeparatorHint(const QString& folder) {
         .arg(folder, QDir::separator());
 }
 
-FileStep StepOf(const QStringList& files, int i) {
+FileStep StepOf(const std::vector<DatFile>& files, int i) {
     const int n = int(files.size());
-    const QString& name = files[i - 1];
+    const QString& name = files[i - 1].Name;
     return {i,
             n,
             name,
@@ -130,11 +133,86 @@ FileStep StepOf(const QStringList& files, int i) {
 
 // The start both batches share: the folder's ".DAT" files, or none when the user was asked
 // for another folder.
-QStringList ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
-    if (ListDatFiles(state, state.DatFolder + QStringLiteral("*.DAT"), ui, directory) == NoDatFiles)
+std::vector<DatFile> ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
+    if (ListDatFiles(state, ui, directory) == NoDatFiles)
         return {};
     return state.DatFileList;
 }
+
+// The files LOADS holds for one kind of batch, by path and member.
+class LoadedFiles {
+public:
+    void Read(SourcesDatabase& database, const QString& batch) {
+        for (FileLoad& load : database.ReadLoads(batch))
+            Loads[{load.Path, load.Member}].push_back(std::move(load));
+    }
+
+    // The facility a file leaves when it is skipped: LOADS holds it with the same bytes, and
+    // the facility carried into it cannot change its rows (it has a "100" record of its own,
+    // as its facility differs from the one carried in then, or that one is carried in again).
+    std::optional<qint32> Skip(const DatFile& file, qint32 carried) const {
+        const auto found = Loads.find({StoredText(file.Path.File), StoredText(file.Path.Member)});
+        if (found == Loads.end() || !file.Fault.isEmpty())
+            return std::nullopt;
+        QByteArray sha256;
+        try {
+            DatFileReader reader(file.Path);
+            reader.SkipToEnd();
+            sha256 = reader.Sha256();
+        } catch (const Error&) {
+            return std::nullopt; // read at its turn, which reports what is wrong
+        }
+        for (const FileLoad& load : found->second)
+            if (load.Sha256 == sha256 &&
+                (load.FacilityId != load.CarriedFacilityId || load.CarriedFacilityId == carried))
+                return load.FacilityId;
+        return std::nullopt;
+    }
+
+private:
+    std::map<std::pair<QString, QString>, std::vector<FileLoad>> Loads;
+};
+
+// What a batch keeps of LOADS, made ready at its first file: the table, added to a database
+// made before it, and with SkipLoadedFiles the files it holds.
+struct BatchLoads {
+    explicit BatchLoads(const char* batch) : Batch(QString::fromLatin1(batch)) {}
+    void Prepare(SourcesDatabase& database, bool skipping) {
+        if (Ready)
+            return;
+        database.AddLoadsTable();
+        if (skipping)
+            Loaded.Read(database, Batch);
+        Ready = true;
+    }
+    // Records a file in LOADS inside its transaction, after its rows.
+    FileWritten Recorder(const DatFile& file, SourcesDatabase& database,
+                         const ReaderState& reader) const {
+        return [this, &file, &database, &reader,
+                carried = reader.CurrentFacilityId](const FileRead& read) {
+            FileLoad load;
+            load.Batch = Batch;
+            load.Path = file.Path.File;
+            load.Member = file.Path.Member;
+            load.Size = read.Size;
+            load.Sha256 = read.Sha256;
+            load.FacilityId = reader.CurrentFacilityId;
+            load.CarriedFacilityId = carried;
+            database.RecordLoad(load);
+        };
+    }
+
+    QString Batch;
+    bool Ready = false;
+    LoadedFiles Loaded;
+};
+
+// A file checked ahead of its turn for skipping, with the facility carried into it then.
+struct SkipCheck {
+    int Index = 0;
+    qint32 Carried = 0;
+    std::optional<qint32> Skip;
+};
 
 // What an hourly failure leaves of its file: a statement that failed keeps the rows written
 // before it; a file that could not be read, or a transaction that was lost, keeps none.
@@ -163,7 +241,8 @@ QString HourlyFailureMessage(const QString& path, const FileStep& step,
 // Runs `extract` on each file in order while it returns true; between two files the user may
 // have asked to stop.
 template <typename Extract>
-void ForEachFile(const QStringList& files, BatchUi& ui, BatchOutcome& outcome, Extract extract) {
+void ForEachFile(const std::vector<DatFile>& files, BatchUi& ui, BatchOutcome& outcome,
+                 Extract extract) {
     for (int i = 1; i <= int(files.size()); ++i) {
         if (i > 1 && ui.StopRequested()) {
             outcome.Cancelled = true;
@@ -185,16 +264,22 @@ QString CountFailureText(const QString& reason) {
     return QStringLiteral("\n\nThe record counts could not be refreshed: ") + reason;
 }
 
-// "... successufully extracted from n .DAT files", and when the user stopped the batch, how
-// many files were left.
-QString CompletionMessage(const char* start, int extracted, const BatchOutcome& outcome) {
+// "... successufully extracted from n .DAT files", how many were skipped, and when the user
+// stopped the batch, how many files were left.
+QString CompletionMessage(const char* start, int extracted, const BatchOutcome& outcome,
+                          int failed = 0) {
     QString message =
         QLatin1String(start) + QString::number(extracted) + QStringLiteral(" .DAT files");
+    if (outcome.FilesSkipped > 0)
+        message += QStringLiteral("\n\n%1 .DAT files were skipped: they were loaded before and "
+                                  "have not changed.")
+                       .arg(outcome.FilesSkipped);
     if (outcome.Cancelled)
-        message += QStringLiteral("\n\nThe batch was stopped as asked; the remaining %1 of %2 "
-                                  ".DAT files were not processed.")
-                       .arg(outcome.FilesListed - outcome.FilesExtracted)
-                       .arg(outcome.FilesListed);
+        message +=
+            QStringLiteral("\n\nThe batch was stopped as asked; the remaining %1 of %2 "
+                           ".DAT files were not processed.")
+                .arg(outcome.FilesListed - outcome.FilesExtracted - outcome.FilesSkipped - failed)
+                .arg(outcome.FilesListed);
     return message;
 }
 
@@ -216,11 +301,30 @@ QString RecordCountCaption(CountedTable table) {
     return {};
 }
 
-int ListDatFiles(RunState& state, const QString& pattern, BatchUi& ui, DatDirectory& directory) {
-    const QStringList names = directory.List(pattern);
-    if (!names.isEmpty()) {
-        state.DatFileList = names;
-        return int(names.size());
+std::vector<DatFile> ExpandZips(const QString& folder, const std::vector<ListedFile>& listed) {
+    std::vector<DatFile> files;
+    for (const ListedFile& file : listed) {
+        const QString path = folder + file.Name;
+        if (!file.Fault.isEmpty() || !IsZipName(file.Name)) {
+            files.push_back({file.Name, DatPath(path), file.Fault});
+            continue;
+        }
+        const ZipListing zip = ListZip(path, path);
+        if (!zip.Fault.isEmpty())
+            files.push_back({file.Name, DatPath(path), zip.Fault});
+        for (const ZipMember& member : zip.Members)
+            files.push_back({file.Name + u':' + SafeMemberName(member.Name),
+                             DatPath(path, member.Name, member.Index), member.Fault});
+    }
+    return files;
+}
+
+int ListDatFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
+    std::vector<DatFile> files =
+        ExpandZips(state.DatFolder, directory.List(state.DatFolder, state.IncludeSubfolders));
+    if (!files.empty()) {
+        state.DatFileList = std::move(files);
+        return int(state.DatFileList.size());
     }
     ui.ShowMessage(QStringLiteral("You have not specified a valid .DAT file directory.") +
                        MissingSeparatorHint(state.DatFolder),
@@ -258,28 +362,63 @@ void LocateDatFiles(RunState& state, BatchUi& ui) {
 
 BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const QStringList files = ListBatchFiles(state, ui, directory);
+    const std::vector<DatFile> files = ListBatchFiles(state, ui, directory);
     outcome.FilesListed = int(files.size());
     if (outcome.FilesListed == 0)
         return outcome;
     QString failure;
     bool databaseUnreachable = false;
+    BatchLoads loads("hourly");
     HourlyReadAhead ahead;
+    int aheadIndex = 0; // the file being read ahead
+    SkipCheck checked;  // the file after the one written, checked before it was read ahead
     ForEachFile(files, ui, outcome, [&](const FileStep& step) {
+        const DatFile& file = files[step.Index - 1];
         const QString path = state.DatFolder + step.FileName;
         try {
+            qint32& facility = state.Reader.CurrentFacilityId;
+            if (state.SkipLoadedFiles) {
+                loads.Prepare(OpenDatabase(state), true);
+                const std::optional<qint32> skip =
+                    checked.Index == step.Index && checked.Carried == facility
+                        ? checked.Skip
+                        : loads.Loaded.Skip(file, facility);
+                if (skip) {
+                    if (aheadIndex == step.Index)
+                        ahead.Take(); // read ahead with another facility carried in
+                    aheadIndex = 0;
+                    facility = *skip;
+                    ++outcome.FilesSkipped;
+                    ui.FileSkipped(step);
+                    return true;
+                }
+            }
             ui.SetRecordProgress(10);
             ShowCountsBeforeFile(state, ui);
             ui.FileStarting(step);
             SourcesDatabase& database = *state.SourcesDatabase;
-            if (!ahead.Started())
-                ahead.Start(path, state.Reader.CurrentFacilityId, database.NewFolder(), {});
-            HourlyFileAhead file = ahead.Take();
-            // The next file is read while this one is written, into the last one's lists.
-            if (step.Index < step.Count)
-                ahead.Start(state.DatFolder + files[step.Index], file.Reader.CurrentFacilityId,
-                            database.NewFolder(), std::move(state.Reader.Lists));
-            ExtractHourlyFile(file, state.Reader, database, ui);
+            loads.Prepare(database, state.SkipLoadedFiles);
+            if (!file.Fault.isEmpty())
+                throw Error(file.Fault, FailureKind::File);
+            if (aheadIndex != step.Index)
+                ahead.Start(file.Path, facility, database.NewFolder(), {});
+            aheadIndex = 0;
+            HourlyFileAhead read = ahead.Take();
+            // The next file is read while this one is written, into the last one's lists, unless
+            // it is to be skipped.
+            if (step.Index < step.Count && files[step.Index].Fault.isEmpty()) {
+                const DatFile& next = files[step.Index];
+                const qint32 carried = read.Reader.CurrentFacilityId;
+                checked = {step.Index + 1, carried,
+                           state.SkipLoadedFiles ? loads.Loaded.Skip(next, carried) : std::nullopt};
+                if (!checked.Skip) {
+                    ahead.Start(next.Path, carried, database.NewFolder(),
+                                std::move(state.Reader.Lists));
+                    aheadIndex = step.Index + 1;
+                }
+            }
+            ExtractHourlyFile(read, state.Reader, database, ui,
+                              loads.Recorder(file, database, state.Reader));
             CountAddedRows(state);
             ++outcome.FilesExtracted;
             ui.RecordsWritten(HourlyRecordCount(state.Reader.Lists));
@@ -306,9 +445,10 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
         ui.ShowMessage(failure, MessageIcon::Critical);
         return outcome;
     }
+    const bool countAll = !outcome.Cancelled && outcome.FilesSkipped == 0;
     QString message =
         CompletionMessage("Hourly emissions data has been successufully extracted from ",
-                          outcome.Cancelled ? outcome.FilesExtracted : outcome.FilesListed, outcome);
+                          countAll ? outcome.FilesListed : outcome.FilesExtracted, outcome);
     if (outcome.CountsFailed)
         message += CountFailureText(countFailure);
     ui.ShowMessage(message, outcome.CountsFailed ? MessageIcon::Warning : MessageIcon::Information);
@@ -317,15 +457,30 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
 
 BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& directory) {
     BatchOutcome outcome;
-    const QStringList files = ListBatchFiles(state, ui, directory);
+    const std::vector<DatFile> files = ListBatchFiles(state, ui, directory);
     outcome.FilesListed = int(files.size());
     if (outcome.FilesListed == 0)
         return outcome;
     QStringList failures;
+    BatchLoads loads("quarterly");
     ForEachFile(files, ui, outcome, [&](const FileStep& step) {
+        const DatFile& file = files[step.Index - 1];
         const QString path = state.DatFolder + step.FileName;
         try {
-            ExtractQuarterlyFile(path, state.Reader, OpenDatabase(state), ui);
+            SourcesDatabase& database = OpenDatabase(state);
+            loads.Prepare(database, state.SkipLoadedFiles);
+            qint32& facility = state.Reader.CurrentFacilityId;
+            if (state.SkipLoadedFiles)
+                if (const std::optional<qint32> skip = loads.Loaded.Skip(file, facility)) {
+                    facility = *skip;
+                    ++outcome.FilesSkipped;
+                    ui.FileSkipped(step);
+                    return true;
+                }
+            if (!file.Fault.isEmpty())
+                throw Error(file.Fault, FailureKind::File);
+            ExtractQuarterlyFile(file.Path, state.Reader, database, ui,
+                                 loads.Recorder(file, database, state.Reader));
             CountAddedRows(state);
             ++outcome.FilesExtracted;
         } catch (const std::exception& error) {
@@ -344,7 +499,7 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
     outcome.CountsFailed = !countFailure.isEmpty();
     ui.BatchFinished(outcome);
     QString message = CompletionMessage("Header information has been successufully extracted from ",
-                                        outcome.FilesExtracted, outcome);
+                                        outcome.FilesExtracted, outcome, int(failures.size()));
     if (!failures.isEmpty()) {
         message += QStringLiteral("\n\n%1 of %2 .DAT files could not be extracted:\n")
                        .arg(failures.size())

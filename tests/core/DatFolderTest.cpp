@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace tarnwick::test {
@@ -11,9 +12,26 @@ const QString AskForFolder = QStringLiteral(
     "ask Please enter the path to the folder containing .DAT files to be processed | "
     "Change path to .DAT files | ");
 
+QStringList Names(const std::vector<DatFile>& files) {
+    QStringList names;
+    for (const DatFile& file : files)
+        names << file.Name;
+    return names;
+}
+
+QStringList Names(const std::vector<ListedFile>& files) {
+    QStringList names;
+    for (const ListedFile& file : files)
+        names << file.Name;
+    return names;
+}
+
 class DatFolderTest : public testing::Test {
 protected:
-    void Touch(const QString& name) { Run.Write(name, {}); }
+    void Touch(const QString& name) {
+        QDir().mkpath(QFileInfo(Run.Path(name)).path());
+        Run.Write(name, {});
+    }
 
     DatRun Run;
     ScriptedBatchUi Ui;
@@ -26,11 +44,12 @@ TEST_F(DatFolderTest, ListsTheRegularDatFilesOfAnyCaseSortedByNameInPlaceOfTheLa
     ASSERT_TRUE(QDir(Run.Folder.path()).mkdir(QStringLiteral("X.DAT")));
     ASSERT_TRUE(QFile::link(Run.Path(QStringLiteral("nowhere")), Run.Path("dangling.DAT")));
     ASSERT_TRUE(QFile::link(Run.Path(QStringLiteral("notes.txt")), Run.Path("live.DAT")));
-    Run.State.DatFileList = QStringList(9, QStringLiteral("old.DAT"));
+    Run.State.DatFileList = std::vector<DatFile>(9, {QStringLiteral("old.DAT"), {}, {}});
 
-    EXPECT_EQ(ListDatFiles(Run.State, Run.State.DatFolder + "*.DAT", Ui, Run.Listing), 5);
+    EXPECT_EQ(ListDatFiles(Run.State, Ui, Run.Listing), 5);
 
-    EXPECT_EQ(Run.State.DatFileList, QStringList({"A.DAT", "a.dat", "B.DAT", "c.Dat", "live.DAT"}));
+    EXPECT_EQ(Names(Run.State.DatFileList),
+              QStringList({"A.DAT", "a.dat", "B.DAT", "c.Dat", "live.DAT"}));
     EXPECT_TRUE(Ui.Calls.isEmpty());
 }
 
@@ -47,9 +66,32 @@ TEST_F(DatFolderTest, FolderIsAPlainPrefixAndAnEmptyOneIsTheCurrentDirectory) {
         {QString(), {"inside.DAT"}},
     };
     for (const auto& [folder, names] : cases)
-        EXPECT_EQ(Run.Listing.List(folder + QStringLiteral("*.DAT")), names)
-            << folder.toStdString();
+        EXPECT_EQ(Names(Run.Listing.List(folder, false)), names) << folder.toStdString();
     QDir::setCurrent(previous);
+}
+
+TEST_F(DatFolderTest, SubfoldersFollowEachFolderDepthFirstInNaturalOrder) {
+    for (const char* name : {"2000/q10/e.DAT", "2000/q2/d.DAT", "2000/q1/c.zip", "1999/q4/b.DAT",
+                             "b.DAT", "a.zip", "2000/q2/notes.txt", "2000/.old/x.DAT",
+                             "edr2/f.DAT"})
+        Touch(QString::fromLatin1(name));
+    ASSERT_TRUE(QFile::link(Run.Path(QStringLiteral("2000")), Run.Path("2000/q2/loop")));
+    const std::pair<QString, QStringList> cases[] = {
+        {Run.State.DatFolder,
+         {"a.zip", "b.DAT", "1999/q4/b.DAT", "2000/q1/c.zip", "2000/q2/d.DAT", "2000/q10/e.DAT",
+          "edr2/f.DAT"}},
+        // A prefix takes the folders whose names begin with it, and all below them.
+        {Run.Path(QStringLiteral("ed")), {"edr2/f.DAT"}},
+    };
+    for (const auto& [folder, names] : cases)
+        EXPECT_EQ(Names(Run.Listing.List(folder, true)), names) << folder.toStdString();
+    EXPECT_EQ(Names(Run.Listing.List(Run.State.DatFolder, false)), QStringList({"a.zip", "b.DAT"}));
+
+    for (const auto& [a, b] : {std::pair{"q2", "q10"}, {"Q2", "q10"}, {"1999", "2000"},
+                               {"q02", "q10"}, {"a9b", "a10a"}, {"q1", "q1a"}})
+        EXPECT_TRUE(NaturalLess(QString::fromLatin1(a), QString::fromLatin1(b)) &&
+                    !NaturalLess(QString::fromLatin1(b), QString::fromLatin1(a)))
+            << a << " " << b;
 }
 
 TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFromTheCurrentOne) {
@@ -61,7 +103,7 @@ TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFro
             const QStringList changed = answer ? QStringList{"folder " + folder} : QStringList();
             RunState state;
             state.DatFolder = Run.State.DatFolder;
-            state.DatFileList = {"kept.DAT"};
+            state.DatFileList = {{QStringLiteral("kept.DAT"), {}, {}}};
             ScriptedBatchUi ui;
             ui.Answers = {answer};
 
@@ -75,7 +117,7 @@ TEST_F(DatFolderTest, NoDatFileAsksForAFolderFromTheFixedDefaultAndChangePathFro
                              AskForFolder + "V:\\VALMORO\\EPA_DATA\\2000\\3\\"}) +
                     changed);
             EXPECT_EQ(state.DatFolder, folder);
-            EXPECT_EQ(state.DatFileList, QStringList({"kept.DAT"}));
+            EXPECT_EQ(Names(state.DatFileList), QStringList({"kept.DAT"}));
             EXPECT_FALSE(state.SourcesDatabase); // no database was opened for the counts
 
             ui.Calls.clear();
