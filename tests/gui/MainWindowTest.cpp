@@ -351,19 +351,24 @@ TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABatch) {
     Window.show();
     Window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    auto openAbout = [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal && modal->objectName() == u"frmAbout" ? modal : nullptr;
+    };
     bool aboutAsked = false;
     int filesUnderAbout = 0;
     QObject::connect(Control<QProgressBar>("prgExtractFiles"), &QProgressBar::valueChanged, &Window,
                      [&](int value) {
-                         QWidget* modal = QApplication::activeModalWidget();
-                         if (modal && modal->objectName() == u"frmAbout") {
+                         if (openAbout())
                              ++filesUnderAbout;
-                             modal->close();
-                         } else if (value > 0 && !std::exchange(aboutAsked, true)) {
+                         else if (value > 0 && !std::exchange(aboutAsked, true))
                              QTimer::singleShot(0, &Window,
                                                 [&] { QTest::keyClick(&Window, Qt::Key_F1); });
-                         }
                      });
+    QObject::connect(&Window, &MainWindow::commandFinished, &Window, [&] {
+        if (QWidget* about = openAbout())
+            about->close();
+    });
     int ticks = 0;
     bool disabledDuringBatch = false;
     QTimer timer;

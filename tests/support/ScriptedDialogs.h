@@ -46,19 +46,12 @@ public:
 
     std::optional<QString> AskText(QWidget*, const QString& title, const QString& prompt,
                                    const QString& defaultAnswer) override {
-        Questions.push_back({title, prompt, defaultAnswer});
-        if (TextAnswers.empty()) {
-            ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
-            return std::nullopt;
-        }
-        std::optional<QString> answer = TextAnswers.front();
-        TextAnswers.pop_front();
-        return answer;
+        return Answer({title, prompt, defaultAnswer});
     }
 
-    std::optional<QString> AskFolder(QWidget* parent, const QString& title, const QString& prompt,
+    std::optional<QString> AskFolder(QWidget*, const QString& title, const QString& prompt,
                                      const QString& defaultAnswer) override {
-        return AskText(parent, title, prompt, defaultAnswer);
+        return Answer({title, prompt, defaultAnswer});
     }
 
     QString ChooseExistingFile(QWidget*, const QStringList& filters,
@@ -94,6 +87,22 @@ public:
         QString choice = SaveChoices.front();
         SaveChoices.pop_front();
         return choice;
+    }
+
+private:
+    std::optional<QString> Answer(const Question& question) {
+        Questions.push_back(question);
+        if (TextAnswers.empty()) {
+            ADD_FAILURE() << "unexpected input box: " << question.Prompt.toStdString();
+            return std::nullopt;
+        }
+        // Not a copy of the optional, which GCC takes for possibly uninitialized.
+        const bool cancelled = !TextAnswers.front();
+        const QString text = TextAnswers.front().value_or(QString());
+        TextAnswers.pop_front();
+        if (cancelled)
+            return std::nullopt;
+        return text;
     }
 };
 
