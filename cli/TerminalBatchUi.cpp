@@ -63,6 +63,18 @@ void TerminalBatchUi::FileExtracted(const FileStep& step) {
     ShowFile(step, step.Index);
 }
 
+void TerminalBatchUi::FileSkipped(const FileStep& step) {
+    ++Skipped;
+    if (Interactive)
+        return ShowFile(step, step.Index);
+    Err << QStringLiteral("Skipped .DAT file %1 of %2, loaded before and unchanged: %3")
+               .arg(step.Index)
+               .arg(step.Count)
+               .arg(step.FileName)
+        << '\n'
+        << std::flush;
+}
+
 void TerminalBatchUi::ShowFile(const FileStep& step, double filesDone) {
     if (!Started)
         Started = Now();
@@ -102,7 +114,8 @@ qint64 TerminalBatchUi::RecordCount(CountedTable table) const {
 }
 
 // "file 3 of 20  F003.DAT  [#######.........]  61203 records/s  0:42 left"; the time left
-// follows the share of the files done, the current file counted by its own progress.
+// follows the share of the files done, the current file counted by its own progress, and the
+// files skipped so far counted as neither done nor to do.
 void TerminalBatchUi::DrawProgressLine() {
     if (!Interactive || Current.Count == 0)
         return;
@@ -110,6 +123,7 @@ void TerminalBatchUi::DrawProgressLine() {
     const double done = FilesDone + (reading ? RecordProgressValue / 100.0 : 0.0);
     const double share = done / Current.Count;
     const double seconds = Now() - *Started;
+    const double worked = (done - Skipped) / std::max(1.0, double(Current.Count - Skipped));
     QString line = QStringLiteral("file %1 of %2  %3  %4")
                        .arg(Current.Index)
                        .arg(Current.Count)
@@ -117,8 +131,9 @@ void TerminalBatchUi::DrawProgressLine() {
     if (Records > 0 && seconds > 0)
         line += QStringLiteral("  %1 records/s")
                     .arg(QLocale::c().toString(qRound64(Records / seconds)));
-    if (share > 0 && seconds > 1)
-        line += QStringLiteral("  %1 left").arg(Duration(qRound64(seconds / share * (1 - share))));
+    if (worked > 0 && seconds > 1)
+        line +=
+            QStringLiteral("  %1 left").arg(Duration(qRound64(seconds / worked * (1 - worked))));
     // Blanks over the rest of a longer previous line, so no terminal control codes are needed.
     const qsizetype padding = std::max<qsizetype>(0, DrawnWidth - line.size());
     Err << '\r' << line << QString(padding, QLatin1Char(' ')) << std::flush;

@@ -32,6 +32,7 @@ public:
     void RecordCounted(CountedTable table, qint64 count) override;
     void FileStarting(const FileStep& step) override;
     void FileExtracted(const FileStep& step) override;
+    void FileSkipped(const FileStep& step) override;
     void RecordsWritten(qint64 records) override { Records += records; }
     void BatchFinished(const BatchOutcome& outcome) override;
     void SetRecordProgress(float value) override;
@@ -66,6 +67,7 @@ private:
     QStringList PendingInformation;
     std::array<qint64, 5> Counts{};
     qint64 Records = 0; // hourly records written so far
+    int Skipped = 0;    // files skipped, which take no time
 };
 
 } // namespace tarnwick

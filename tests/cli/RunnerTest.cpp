@@ -1,6 +1,7 @@
 #include "tests/support/BatchDatFiles.h"
 #include "tests/support/TestDatabases.h"
 #include "tests/support/ViewCorpus.h"
+#include "tests/support/ZipFiles.h"
 
 #include <QDate>
 #include <QFile>
@@ -73,6 +74,42 @@ TEST_F(RunnerTest, InitThenHourlyLoadsEveryFileAndReportsOnStandardOutput) {
                                       "Processing .DAT file 2 of 2: b.dat\n"));
     EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 1")), 2);
     EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS WHERE FACILITY_ID = 2")), 1);
+}
+
+TEST_F(RunnerTest, RecursiveThenChangedOnlyOverZipsAndTheLoadsTheyLeft) {
+    InitDatabase();
+    ASSERT_TRUE(QDir(DatFolder).mkpath(QStringLiteral("2000/q1")));
+    WriteZip(DatFolder + "2000/q1/a.zip", {{"a.DAT", HourlyLines(1, 2).join("\r\n")}});
+    WriteFile(QStringLiteral("b.DAT"), HourlyLines(2, 1));
+
+    const ProgramRun first = RunBatch({"hourly", Database, DatFolder, "--recursive"});
+    EXPECT_EQ(first.ExitCode, 0) << first.Err.toStdString();
+    EXPECT_EQ(first.Err, QStringLiteral("Processing .DAT file 1 of 2: b.DAT\n"
+                                        "Processing .DAT file 2 of 2: 2000/q1/a.zip:a.DAT\n"));
+    const ProgramRun again =
+        RunBatch({"hourly", Database, DatFolder, "--changed-only", "--recursive"});
+    EXPECT_EQ(again.ExitCode, 0) << again.Err.toStdString();
+    EXPECT_EQ(again.Out, QStringLiteral("Hourly emissions data has been successufully extracted "
+                                        "from 0 .DAT files\n\n2 .DAT files were skipped: they "
+                                        "were loaded before and have not changed.\n"));
+    EXPECT_TRUE(
+        again.Err.endsWith(QStringLiteral("Skipped .DAT file 2 of 2, loaded before and unchanged: "
+                                          "2000/q1/a.zip:a.DAT\n")))
+        << again.Err.toStdString();
+
+    const ProgramRun loads = RunBatch({"loads", Database});
+    EXPECT_EQ(loads.ExitCode, 0);
+    const QStringList lines = loads.Out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << loads.Out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("LOADED (UTC)          BATCH   FACILITY  "
+                                                   "BYTES  EMISSIONS  FACILITIES")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-.*Z  hourly  +1  +97  +2  +0  +0  "
+                                                  "+0  +0  [0-9a-f]{64}  "))
+                    .match(lines[2])
+                    .hasMatch())
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(DatFolder + "2000/q1/a.zip:a.DAT"));
 }
 
 TEST_F(RunnerTest, CountsPrintsTheFiveTablesWithTheWindowsCaptions) {
@@ -213,8 +250,9 @@ TEST(RunnerUsageTest, HelpDescribesEveryCommandAndTheExitStatuses) {
     const ProgramRun help = RunBatch({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
     for (const char* word :
-         {"hourly DB FOLDER", "quarterly DB FOLDER", "init DB", "counts DB", "export DB TABLE",
-          "chart DB", "summary DB", "postgresql://", "Exit status", "ending in '/'"})
+         {"hourly DB FOLDER", "quarterly DB FOLDER", "init DB", "counts DB", "loads DB",
+          "--recursive", "--changed-only", "export DB TABLE", "chart DB", "summary DB",
+          "postgresql://", "Exit status", "ending in '/'"})
         EXPECT_TRUE(help.Out.contains(QLatin1String(word))) << word;
 
     const ProgramRun version = RunBatch({"--version"});
