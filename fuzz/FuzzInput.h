@@ -12,9 +12,9 @@
 namespace tarnwick {
 
 // The readers take a path, so each input is written to a file in memory-backed storage.
-inline QString WriteFuzzInput(const uint8_t* data, size_t size) {
-    static const QString path =
-        QStringLiteral("/dev/shm/tarnwick-fuzz-%1.DAT").arg(QString::number(getpid()));
+inline QString WriteFuzzInput(const uint8_t* data, size_t size, const char* suffix = ".DAT") {
+    static const QString path = QStringLiteral("/dev/shm/tarnwick-fuzz-%1%2")
+                                    .arg(QString::number(getpid()), QLatin1String(suffix));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         abort();

@@ -8,7 +8,7 @@ seconds="${1:-30}"
 build="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DTARNWICK_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-targets=(Frame:frame HourlyReader:hourly QuarterlyReader:quarterly Statement:statement)
+targets=(Frame:frame HourlyReader:hourly QuarterlyReader:quarterly Statement:statement Zip:zip)
 for entry in "${targets[@]}"; do
     cmake --build "$build" -j"$(nproc)" --target "fuzz${entry%%:*}" >/dev/null
 done
