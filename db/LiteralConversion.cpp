@@ -205,7 +205,9 @@ NumberReading ParseNumberLiteral(QStringView text) {
     return {NumberReading::Status::Number, value};
 }
 
-std::optional<QDate> ReadUsDate(QStringView text) {
+namespace {
+
+std::optional<QDate> ReadUsDateOnce(QStringView text) {
     std::array<qsizetype, 2> slashes{};
     std::size_t slashCount = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -225,6 +227,21 @@ std::optional<QDate> ReadUsDate(QStringView text) {
     if (!month || !day || !year || !QDate::isValid(*year, *month, *day))
         return std::nullopt;
     return QDate(*year, *month, *day);
+}
+
+} // namespace
+
+std::optional<QDate> ReadUsDate(QStringView text) {
+    // The statements of one hour name its day again and again: the last day read is kept.
+    thread_local QString lastText;
+    thread_local std::optional<QDate> lastDate;
+    if (!lastText.isNull() && text == lastText)
+        return lastDate;
+    lastDate = ReadUsDateOnce(text);
+    lastText = text.toString();
+    if (lastText.isNull())
+        lastText = QLatin1String(""); // an empty text is kept as one
+    return lastDate;
 }
 
 ColumnValue ConvertLiteralValue(const SqlLiteral& literal, ColumnType type, QStringView column) {
