@@ -36,6 +36,15 @@ bool OpenSourcesDatabase(RunState& state, BatchUi& ui, std::ostream& err) {
     }
 }
 
+// "The Sources database <db> could not be <what>: <why>" on the error stream; the command fails.
+int DatabaseFailed(const CommandCall& call, const char* what, const std::exception& error) {
+    call.Err << QStringLiteral("The Sources database %1 could not be %2: %3")
+                    .arg(call.Operands.at(0), QLatin1String(what), MessageOf(error))
+             << '\n'
+             << std::flush;
+    return ExitFailed;
+}
+
 void CloseSourcesDatabase(RunState& state) {
     if (state.SourcesDatabase)
         state.SourcesDatabase->Close();
@@ -77,11 +86,7 @@ int RunInit(const CommandCall& call) {
     try {
         SourcesDatabase::Create(databasePath);
     } catch (const std::exception& error) {
-        call.Err << QStringLiteral("The Sources database %1 could not be created: %2")
-                        .arg(databasePath, MessageOf(error))
-                 << '\n'
-                 << std::flush;
-        return ExitFailed;
+        return DatabaseFailed(call, "created", error);
     }
     call.Out << QStringLiteral("Created the Sources database %1").arg(databasePath) << '\n'
              << std::flush;
@@ -103,10 +108,6 @@ int RunCounts(const CommandCall& call) {
     return ExitSucceeded;
 }
 
-} // namespace tarnwick
-
-namespace tarnwick {
-
 int RunLoads(const CommandCall& call) {
     const QString& databasePath = call.Operands.at(0);
     std::vector<FileLoad> loads;
@@ -115,11 +116,7 @@ int RunLoads(const CommandCall& call) {
         loads = database->ReadLoads({});
         database->Close();
     } catch (const std::exception& error) {
-        call.Err << QStringLiteral("The Sources database %1 could not be read: %2")
-                        .arg(databasePath, MessageOf(error))
-                 << '\n'
-                 << std::flush;
-        return ExitFailed;
+        return DatabaseFailed(call, "read", error);
     }
     const QStringList heading{"LOADED (UTC)", "BATCH",      "FACILITY", "BYTES",
                               "EMISSIONS",    "FACILITIES", "UNITS",    "FUELS",

@@ -77,14 +77,12 @@ TEST_P(ArchiveBatchTest, SubfoldersLoadInNaturalOrderCarryingTheFacilityAcrossTh
     run.Write(QStringLiteral("2000/q10/b.DAT"), HourlyLines(9, 4).mid(1)); // no "100" record
     ScriptedBatchUi ui;
     EXPECT_TRUE(run.Extract(ExtractHourlyData, ui).Succeeded());
-    EXPECT_EQ(Steps(ui), QStringList({
-                             "starting Processing .DAT file 1 of 3 | Extracting records from: "
-                             "1999/q4/c.DAT | 33.3333",
-                             "starting Processing .DAT file 2 of 3 | Extracting records from: "
-                             "2000/q2/a.zip:a.DAT | 66.6667",
-                             "starting Processing .DAT file 3 of 3 | Extracting records from: "
-                             "2000/q10/b.DAT | 100",
-                         }));
+    QStringList names;
+    for (const QString& step : Steps(ui))
+        names << step.section(QStringLiteral(" | "), 1, 1);
+    EXPECT_EQ(names, QStringList({"Extracting records from: 1999/q4/c.DAT",
+                                  "Extracting records from: 2000/q2/a.zip:a.DAT",
+                                  "Extracting records from: 2000/q10/b.DAT"}));
     EXPECT_EQ(run.Rows("EMISSIONS", FacilityIs(7)), 4);
     EXPECT_EQ(run.Rows("EMISSIONS", FacilityIs(9)), 0);
 }
