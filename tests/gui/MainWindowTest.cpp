@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -501,6 +502,18 @@ TEST(QtDialogsTest, YesOrNoIsTheButtonClicked) {
         EXPECT_EQ(dialogs.AskYesNo(nullptr, QStringLiteral("Tarnwick"), QStringLiteral("Stop?")),
                   answer);
     }
+}
+
+// Browse fills in the folder chosen with its final separator; a browse cancelled keeps the text.
+TEST(FolderDialogTest, BrowseFillsInTheFolderChosenWithItsFinalSeparator) {
+    QStringList chosen{"/data/q3", ""};
+    FolderDialog dialog(nullptr, "Change path to .DAT files", "Folder:", "/old/",
+                        [&](QWidget*, const QString&) { return chosen.takeFirst(); });
+    auto* browse = dialog.findChild<QPushButton*>("cmdBrowse");
+    browse->click();
+    EXPECT_EQ(dialog.Folder(), QStringLiteral("/data/q3/"));
+    browse->click();
+    EXPECT_EQ(dialog.Folder(), QStringLiteral("/data/q3/"));
 }
 
 } // namespace
