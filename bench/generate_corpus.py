@@ -115,9 +115,8 @@ def statements(kind, facility, record, dialect):
     return [insert, update]
 
 
-def file_records(rng, units, hours, missing_so2):
+def file_records(rng, units, hours, missing_so2, start):
     """Per type, the (unit, day, hour, values) records of one file, in file order."""
-    start = datetime.date(2001, 7, 1)
     records = {kind: [] for kind in WRITER_ORDER}
     for unit in units:
         for index in range(hours):
@@ -137,9 +136,9 @@ def record_line(kind, record):
     return place([(1, kind)] + FILLER[kind] + fields)
 
 
-def write_file(path, facility, units, records):
+def write_file(path, facility, units, records, period):
     with open(path, "w", newline="") as out:
-        out.write(place([(1, "100"), (4, f"{facility:6d}"), (10, "20013")]) + "\r\n")
+        out.write(place([(1, "100"), (4, f"{facility:6d}"), (10, period)]) + "\r\n")
         out.write(HEADER_LINES[0].format(name=f"GENERATING STATION {facility}",
                                          state="OH") + "\r\n")
         out.write(HEADER_LINES[1] + "\r\n")
@@ -165,6 +164,10 @@ def main():
     parser.add_argument("--missing-so2", type=float, default=0.04,
                         help="share of hours without a 200 record")
     parser.add_argument("--seed", type=int, default=2001)
+    parser.add_argument("--start", default="2001-07-01", help="the first day, YYYY-MM-DD")
+    parser.add_argument("--suffix", default="Q3", help="the end of each file's name")
+    parser.add_argument("--period", default="20013",
+                        help="columns 10-14 of each file's \"100\" line: the quarter, then the year")
     parser.add_argument("--no-reference", action="store_true",
                         help="write the .DAT files only, not the reference SQL")
     args = parser.parse_args()
@@ -181,9 +184,11 @@ def main():
         out.write("BEGIN;\n")
     for number in range(1, args.files + 1):
         facility = 1000 + 37 * number
-        records = file_records(rng, units, args.hours, args.missing_so2)
-        path = os.path.join(dat_folder, f"F{number:0{max(3, len(str(args.files)))}d}Q3.DAT")
-        write_file(path, facility, units, records)
+        records = file_records(rng, units, args.hours, args.missing_so2,
+                               datetime.date.fromisoformat(args.start))
+        path = os.path.join(dat_folder,
+                            f"F{number:0{max(3, len(str(args.files)))}d}{args.suffix}.DAT")
+        write_file(path, facility, units, records, args.period)
         summary["dat_bytes"] += os.path.getsize(path)
         for kind in WRITER_ORDER:
             for record in records[kind]:

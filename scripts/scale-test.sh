@@ -3,9 +3,12 @@
 # wall time and the peak memory of each load, and checks the row counts:
 #   - 2,000 small .DAT files (24 hourly records and one row per header table each), SQLite;
 #   - one .DAT file of 500,000 hourly records, each on an hour of its own, SQLite;
-#   - a nationwide quarter: 1,000 files x 3 units x 2,208 hours with all seven hourly types
-#     (46 M records, 6.6 M rows, 2 GB), on SQLite and on a local PostgreSQL server with its
-#     shipped durability settings. NATIONWIDE_FILES=0 skips it; a smaller number shrinks it.
+#   - a nationwide year: four quarters of 1,000 files x 3 units x 2,208 hours with all seven
+#     hourly types (46 M records, 6.6 M rows and 2 GB a quarter), loaded as four hourly
+#     batches into one database, then four quarterly ones, on SQLite and on a local PostgreSQL
+#     server with its shipped durability settings: each quarter's time shows how a file's cost
+#     grows with the database. NATIONWIDE_FILES=0 skips it, a smaller number shrinks it;
+#     NATIONWIDE_QUARTERS=1 loads one quarter.
 # Too slow for the test suite; run it after changes to the readers, writers or database layer.
 #   scripts/scale-test.sh [BUILD_DIR]        (default: build)
 set -euo pipefail
@@ -74,7 +77,8 @@ with open(os.path.join(big, "BIG.DAT"), "wb") as out:
         out.write(hourly_line(record, "U%03d" % unit, day, hour) + b"\r\n")
 PYTHON
 
-# Runs the runner under /usr/bin/time and prints one line of figures.
+# Runs the runner under /usr/bin/time and prints one line of figures; leaves the wall time in
+# seconds in $seconds.
 measure() {
     local label="$1" command="$2" database="$3" folder="$4"
     if ! /usr/bin/time -v -o "$work/time" "$batch" "$command" "$database" "$folder" \
@@ -86,7 +90,8 @@ measure() {
     local wall rss
     wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time")
     rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
-    printf '%-44s wall %8s   peak memory %4d MB\n' "$label" "$wall" $((rss / 1024))
+    seconds=$(echo "$wall" | awk -F: '{s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s}')
+    printf '%-48s wall %8s   peak memory %4d MB\n' "$label" "$wall" $((rss / 1024))
 }
 
 # Checks one of the counts the runner prints, e.g. "Hourly Records: 48000".
@@ -113,14 +118,33 @@ echo "== One file of 500,000 hourly records"
 measure "hourly, one file of 500,000 records" hourly "$work/big.db" "$work/big/"
 expect_count "$work/big.db" "Hourly Records" 500000
 nationwide_files=${NATIONWIDE_FILES:-1000}
+quarters=${NATIONWIDE_QUARTERS:-4}
+# Loads the year's quarters into `database` (an engine's name first), hourly then quarterly.
+load_year() {
+    local engine="$1" database="$2" first="" total=0 q
+    "$batch" init "$database" >/dev/null
+    for q in $(seq 1 "$quarters"); do
+        measure "hourly, quarter $q, $engine" hourly "$database" "$work/nation/q$q/dat/"
+        total=$(awk -v a="$total" -v b="$seconds" 'BEGIN {print a + b}')
+        [[ -n "$first" ]] || first=$seconds
+    done
+    echo "  quarter $quarters / quarter 1: $(awk -v a="$seconds" -v b="$first" 'BEGIN {printf "%.2f", a / b}')"
+    for q in $(seq 1 "$quarters"); do
+        measure "quarterly, quarter $q, $engine" quarterly "$database" "$work/nation/q$q/dat/"
+        total=$(awk -v a="$total" -v b="$seconds" 'BEGIN {print a + b}')
+    done
+    echo "  the year on $engine: $total s"
+    expect_count "$database" "Hourly Records" $((nationwide_files * 3 * 2208 * quarters))
+}
 if [[ "$nationwide_files" -gt 0 ]]; then
-    echo "== A nationwide quarter: $nationwide_files files x 3 units x 2,208 hours"
-    python3 "$root/bench/generate_corpus.py" "$work/nation" --files "$nationwide_files" \
-        --units 3 --hours 2208 --no-reference >/dev/null
-    rows=$((nationwide_files * 3 * 2208))
-    "$batch" init "$work/nation.db" >/dev/null
-    measure "hourly, nationwide quarter, SQLite" hourly "$work/nation.db" "$work/nation/dat/"
-    expect_count "$work/nation.db" "Hourly Records" "$rows"
+    echo "== A nationwide year: $quarters quarters of $nationwide_files files x 3 units x 2,208 hours"
+    for q in $(seq 1 "$quarters"); do
+        # Quarters of 92 days one after the other, each with its own period in its "100" lines.
+        python3 "$root/bench/generate_corpus.py" "$work/nation/q$q" --files "$nationwide_files" \
+            --units 3 --hours 2208 --no-reference --suffix "Q$q" --period "${q}2001" \
+            --start "$(date -d "2001-01-01 + $(((q - 1) * 92)) days" +%F)" >/dev/null
+    done
+    load_year SQLite "$work/nation.db"
     rm -f "$work/nation.db"
 
     # Beside the work folder, not in it: the server runs as postgres and must reach its folder.
@@ -128,9 +152,6 @@ if [[ "$nationwide_files" -gt 0 ]]; then
     pg_port=5451
     "$root/scripts/pg-test-server.sh" start-durable "$pg_dir" "$pg_port"
     trap '"$root/scripts/pg-test-server.sh" stop "$pg_dir" "$pg_port"; rm -rf "$work"' EXIT
-    uri="postgresql:///postgres?host=$pg_dir/socket&port=$pg_port&user=postgres"
-    "$batch" init "$uri" >/dev/null
-    measure "hourly, nationwide quarter, PostgreSQL" hourly "$uri" "$work/nation/dat/"
-    expect_count "$uri" "Hourly Records" "$rows"
+    load_year PostgreSQL "postgresql:///postgres?host=$pg_dir/socket&port=$pg_port&user=postgres"
 fi
 echo "== Done"
