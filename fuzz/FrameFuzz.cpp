@@ -1,4 +1,4 @@
-// The line frame and the hourly record layouts over arbitrary bytes.
+// The line and field readers and the hourly record layouts over arbitrary bytes.
 #include "dat/DatLineReader.h"
 #include "dat/FieldReaders.h"
 #include "dat/FileNames.h"
