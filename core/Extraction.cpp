@@ -445,10 +445,9 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
         ui.ShowMessage(failure, MessageIcon::Critical);
         return outcome;
     }
-    const bool countAll = !outcome.Cancelled && outcome.FilesSkipped == 0;
     QString message =
         CompletionMessage("Hourly emissions data has been successufully extracted from ",
-                          countAll ? outcome.FilesListed : outcome.FilesExtracted, outcome);
+                          outcome.FilesExtracted, outcome);
     if (outcome.CountsFailed)
         message += CountFailureText(countFailure);
     ui.ShowMessage(message, outcome.CountsFailed ? MessageIcon::Warning : MessageIcon::Information);

@@ -215,6 +215,7 @@ TEST_F(RunnerTest, FirstInterruptStopsAfterAFileWithTheFilesExtracted) {
     EXPECT_EQ(rows % Hours, 0) << "every committed file is complete";
     EXPECT_GE(rows, Hours);
     EXPECT_LT(rows, Files * Hours);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT SUM(EMISSIONS_ADDED) FROM LOADS")), rows);
     EXPECT_TRUE(run.Out.contains(
         QStringLiteral("successufully extracted from %1 .DAT files").arg(rows / Hours)))
         << run.Out.toStdString();
@@ -230,6 +231,7 @@ TEST_F(RunnerTest, SecondInterruptStopsAtOnceLeavingNoHalfFile) {
 
     EXPECT_EQ(run.Process.exitStatus(), QProcess::CrashExit) << run.Err.toStdString();
     EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM EMISSIONS")), 0);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM LOADS")), 0);
     EXPECT_EQ(QueryValue(Database, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
 }
 
