@@ -96,6 +96,29 @@ bool FileStamp::SurelySame(const FileStamp& later) const {
            Identity->ChangedNs < OpenedNs - SettledNs;
 }
 
+namespace {
+
+QString TextOf(const std::optional<FileIdentity>& identity) {
+    if (!identity)
+        return {};
+    return QStringLiteral("%1:%2:%3:%4:%5")
+        .arg(identity->Device)
+        .arg(identity->Inode)
+        .arg(identity->Size)
+        .arg(identity->ModifiedNs)
+        .arg(identity->ChangedNs);
+}
+
+} // namespace
+
+QString FileStamp::SettledText() const {
+    return Identity && Identity->ChangedNs < OpenedNs - SettledNs ? TextOf(Identity) : QString();
+}
+
+QString IdentityText(const QString& path) {
+    return TextOf(IdentityOf(path));
+}
+
 DatFileReader::DatFileReader(const DatPath& path) : Path(path.Shown()) {
     Opened.OpenedNs = FileClockNowNs();
     if (path.IsMember())

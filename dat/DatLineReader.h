@@ -20,6 +20,10 @@ struct DatLine {
     qint64 Number = 0; // 1-based physical line of the file
 };
 
+// The identity of the file `path` names as FileStamp::SettledText writes it; empty when there is
+// no such file.
+QString IdentityText(const QString& path);
+
 // A file as it was when opened, and when that was.
 struct FileStamp {
     std::optional<FileIdentity> Identity;
@@ -29,6 +33,9 @@ struct FileStamp {
     // bytes: the same identity, and a last change well before this opening, as a change within
     // a tick of a coarse clock could leave every time as it was.
     bool SurelySame(const FileStamp& later) const;
+    // The file's identity as text when it had settled by this opening, so that the same text
+    // later says the same bytes; empty when it had not.
+    QString SettledText() const;
 };
 
 // What a reader read: the file as it was opened, and the number and SHA-256 of its bytes.

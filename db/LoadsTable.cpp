@@ -5,6 +5,8 @@
 #include "db/SchemaCreation.h"
 #include "db/TableCatalog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -31,8 +33,8 @@ void Run(DatabaseConnection& connection, const QString& statement) {
 }
 
 QString InsertText() {
-    QString columns = QStringLiteral("BATCH, PATH, MEMBER, SIZE_BYTES, SHA256, FACILITY_ID, "
-                                     "CARRIED_FACILITY_ID, LOADED_AT");
+    QString columns = QStringLiteral("BATCH, PATH, MEMBER, SIZE_BYTES, SHA256, FILE_STAMP, "
+                                     "FACILITY_ID, CARRIED_FACILITY_ID, LOADED_AT");
     for (const char* table : AddedColumns)
         columns += QStringLiteral(", %1_ADDED").arg(QLatin1String(table));
     return QStringLiteral("INSERT INTO LOADS (%1) VALUES (?%2)")
@@ -44,6 +46,10 @@ QString InsertText() {
 QString StoredText(const QString& text) {
     // Never a null string: a driver binds that as NULL.
     return text.isEmpty() ? QStringLiteral("") : QString::fromUtf8(text.toUtf8());
+}
+
+QString StoredPath(const QString& path) {
+    return StoredText(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
 }
 
 void AddLoadsTable(DatabaseConnection& connection, TableCatalog& catalog) {
@@ -70,9 +76,10 @@ void InsertLoad(DatabaseConnection& connection, const FileLoad& load, const Adde
         ThrowFailure(connection, query.lastError(), text);
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     for (const QVariant& value :
-         {QVariant(load.Batch), QVariant(StoredText(load.Path)), QVariant(StoredText(load.Member)),
+         {QVariant(load.Batch), QVariant(StoredPath(load.Path)), QVariant(StoredText(load.Member)),
           QVariant(load.Size), QVariant(QString::fromLatin1(load.Sha256)),
-          QVariant(load.FacilityId), QVariant(load.CarriedFacilityId), QVariant(now)})
+          QVariant(StoredText(load.FileStamp)), QVariant(load.FacilityId),
+          QVariant(load.CarriedFacilityId), QVariant(now)})
         query.addBindValue(value);
     for (const char* table : AddedColumns) {
         const auto found = added.find(QLatin1String(table));
@@ -86,8 +93,8 @@ std::vector<FileLoad> ReadLoads(DatabaseConnection& connection, TableCatalog& ca
                                 const QString& batch) {
     if (!catalog.Find(LoadsTable))
         return {};
-    QString text = QStringLiteral("SELECT BATCH, PATH, MEMBER, SIZE_BYTES, SHA256, FACILITY_ID, "
-                                  "CARRIED_FACILITY_ID, LOADED_AT");
+    QString text = QStringLiteral("SELECT BATCH, PATH, MEMBER, SIZE_BYTES, SHA256, FILE_STAMP, "
+                                  "FACILITY_ID, CARRIED_FACILITY_ID, LOADED_AT");
     for (const char* table : AddedColumns)
         text += QStringLiteral(", %1_ADDED").arg(QLatin1String(table));
     text += QStringLiteral(" FROM LOADS");
@@ -110,14 +117,15 @@ std::vector<FileLoad> ReadLoads(DatabaseConnection& connection, TableCatalog& ca
         load.Member = query.value(2).toString();
         load.Size = query.value(3).toLongLong();
         load.Sha256 = query.value(4).toString().toLatin1();
-        load.FacilityId = query.value(5).toInt();
-        load.CarriedFacilityId = query.value(6).toInt();
-        const QVariant at = query.value(7);
+        load.FileStamp = query.value(5).toString();
+        load.FacilityId = query.value(6).toInt();
+        load.CarriedFacilityId = query.value(7).toInt();
+        const QVariant at = query.value(8);
         load.LoadedAt = at.typeId() == QMetaType::QString
                             ? QDateTime::fromString(at.toString(), Qt::ISODateWithMs)
                             : at.toDateTime();
         for (int i = 0; i < 5; ++i)
-            load.Added[QLatin1String(AddedColumns[i])] = query.value(8 + i).toLongLong();
+            load.Added[QLatin1String(AddedColumns[i])] = query.value(9 + i).toLongLong();
         loads.push_back(std::move(load));
     }
     if (query.lastError().isValid())

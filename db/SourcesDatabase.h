@@ -86,9 +86,10 @@ public:
     // since is seen as it is now. Costs the same whatever the database holds.
     virtual bool StillThere() { return true; }
 
-    // LOADS, the files the batches loaded (db/LoadsTable.h). Before a batch writes, outside any
-    // group: adds the table to a database made before it. Throws Error.
-    virtual void AddLoadsTable() {}
+    // Before a batch writes, outside any group: reads the columns of the five tables, so that
+    // the first files can be folded ahead, and adds LOADS, the files the batches loaded
+    // (db/LoadsTable.h), to a database made before it. Throws Error.
+    virtual void PrepareForBatch() {}
     // Inside a file's group, after its rows: records the file with the rows the group added to
     // each table, its folded rows written first. Throws Error as Execute does.
     virtual void RecordLoad(const FileLoad& load);

@@ -5,6 +5,7 @@
 #include "db/LoadsTable.h"
 #include "db/PostgresBulkWriter.h"
 #include "db/PreparedBulkWriter.h"
+#include "db/SchemaCreation.h"
 
 namespace tarnwick {
 
@@ -192,9 +193,11 @@ void SqlSourcesDatabase::WriteFolded(FoldingDatabase& folder) {
     });
 }
 
-void SqlSourcesDatabase::AddLoadsTable() {
+void SqlSourcesDatabase::PrepareForBatch() {
     EnsureOpen();
-    tarnwick::AddLoadsTable(Connection, Catalog);
+    for (const QString& table : SourcesTableNames())
+        Catalog.Find(table);
+    AddLoadsTable(Connection, Catalog);
 }
 
 void SqlSourcesDatabase::RecordLoad(const FileLoad& load) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "db/BulkGroup.h"
-#include "db/FileIdentity.h"
 #include "db/BulkWriter.h"
 #include "db/DatabaseConnection.h"
+#include "db/FileIdentity.h"
 #include "db/StatementCache.h"
 #include "db/TableCatalog.h"
 #include "db/TransactionGroup.h"
@@ -29,7 +29,7 @@ public:
     void WriteFolded(FoldingDatabase& folder) override;
     AddedRows TakeAddedRows() override { return Group.TakeCommitted(); }
     bool StillThere() override;
-    void AddLoadsTable() override;
+    void PrepareForBatch() override;
     void RecordLoad(const FileLoad& load) override;
     std::vector<FileLoad> ReadLoads(const QString& batch) override;
     void Close() noexcept override;
@@ -53,7 +53,7 @@ private:
     StatementCache Statements; // emptied before Connection closes
     TransactionGroup Group;
     std::unique_ptr<BulkWriter> Writer;
-    std::unique_ptr<BulkGroup> Bulk; // while a bulk group is open
+    std::unique_ptr<BulkGroup> Bulk;        // while a bulk group is open
     std::optional<FileIdentity> SqliteFile; // the file opened, on SQLite
     bool Closed = false;
 };

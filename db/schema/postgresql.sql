@@ -106,7 +106,8 @@ CREATE TABLE QUARTERS (
 
 -- One row per file whose rows a batch committed, written in the same transaction as them.
 -- MEMBER is the member's name in the zip PATH, or empty for a ".DAT" file; SHA256 is of the
--- bytes read; FACILITY_ID the facility its rows were written under, CARRIED_FACILITY_ID the one
+-- bytes read, FILE_STAMP the file's (or zip's) identity then, if it had settled (device, inode,
+-- size, modification and change times: the same stamp later means the same bytes); FACILITY_ID the facility its rows were written under, CARRIED_FACILITY_ID the one
 -- the file before left; the *_ADDED columns the
 -- rows the file added to each table. IF NOT EXISTS: a database made before this table gets it
 -- when a batch first writes to it.
@@ -116,6 +117,7 @@ CREATE TABLE IF NOT EXISTS LOADS (
     MEMBER TEXT NOT NULL,
     SIZE_BYTES BIGINT NOT NULL,
     SHA256 TEXT NOT NULL,
+    FILE_STAMP TEXT NOT NULL,
     FACILITY_ID INTEGER NOT NULL,
     CARRIED_FACILITY_ID INTEGER NOT NULL,
     LOADED_AT TIMESTAMP WITH TIME ZONE NOT NULL,
