@@ -22,7 +22,8 @@ TerminalBatchUi TerminalFor(const CommandCall& call) {
                            [] { return StopSignal() != 0; });
 }
 
-// Opens the database and reads the five counts, as the window does when a database is chosen.
+// Opens the database, and reads the five counts where they are shown, as the window does when a
+// database is chosen.
 bool OpenSourcesDatabase(RunState& state, BatchUi& ui, std::ostream& err) {
     try {
         RefreshRecordCounts(state, ui);
@@ -60,6 +61,7 @@ int RunBatch(const CommandCall& call, Batch batch) {
     state.DatFolder = call.Operands.at(1);
     state.IncludeSubfolders = call.Options.isSet(QStringLiteral("recursive"));
     state.SkipLoadedFiles = call.Options.isSet(QStringLiteral("changed-only"));
+    state.ShowsRecordCounts = false; // the runner prints none: they are not read
     if (!OpenSourcesDatabase(state, ui, call.Err))
         return ExitFailed;
     FileSystemDatDirectory directory;

@@ -77,6 +77,10 @@ void ShowRecordCounts(const RunState& state, BatchUi& ui) {
 // Before an hourly file: the counts after the file before it. Read from the database only when
 // they never were.
 void ShowCountsBeforeFile(RunState& state, BatchUi& ui) {
+    if (!state.ShowsRecordCounts) {
+        DatabaseForNextFile(state);
+        return;
+    }
     if (!state.RecordCountsRead)
         return RefreshRecordCounts(state, ui);
     DatabaseForNextFile(state);
@@ -95,6 +99,8 @@ bool Unreachable(const std::exception& error) {
 // At a batch's end the counts are read from the database again, so they are exact whatever
 // else wrote to it meanwhile. Returns why they could not be, or nothing.
 QString RefreshCountsAtEnd(RunState& state, BatchUi& ui) {
+    if (!state.ShowsRecordCounts)
+        return {};
     try {
         RefreshRecordCounts(state, ui);
         return {};
@@ -139,6 +145,17 @@ std::vector<DatFile> ListBatchFiles(RunState& state, BatchUi& ui, DatDirectory& 
     return state.DatFileList;
 }
 
+// SHA-256 of a file's bytes; empty when it cannot be read, which its turn reports.
+QByteArray Sha256Of(const DatPath& path) {
+    try {
+        DatFileReader reader(path);
+        reader.SkipToEnd();
+        return reader.Sha256();
+    } catch (const Error&) {
+        return {};
+    }
+}
+
 // The files LOADS holds for one kind of batch, by path and member.
 class LoadedFiles {
 public:
@@ -150,22 +167,23 @@ public:
     // The facility a file leaves when it is skipped: LOADS holds it with the same bytes, and
     // the facility carried into it cannot change its rows (it has a "100" record of its own,
     // as its facility differs from the one carried in then, or that one is carried in again).
+    // The bytes are hashed unless the file is surely as it was when loaded.
     std::optional<qint32> Skip(const DatFile& file, qint32 carried) const {
-        const auto found = Loads.find({StoredText(file.Path.File), StoredText(file.Path.Member)});
+        const auto found = Loads.find({StoredPath(file.Path.File), StoredText(file.Path.Member)});
         if (found == Loads.end() || !file.Fault.isEmpty())
             return std::nullopt;
-        QByteArray sha256;
-        try {
-            DatFileReader reader(file.Path);
-            reader.SkipToEnd();
-            sha256 = reader.Sha256();
-        } catch (const Error&) {
-            return std::nullopt; // read at its turn, which reports what is wrong
-        }
-        for (const FileLoad& load : found->second)
-            if (load.Sha256 == sha256 &&
-                (load.FacilityId != load.CarriedFacilityId || load.CarriedFacilityId == carried))
+        const QString stamp = IdentityText(file.Path.File);
+        std::optional<QByteArray> sha256;
+        for (const FileLoad& load : found->second) {
+            if (load.FacilityId == load.CarriedFacilityId && load.CarriedFacilityId != carried)
+                continue;
+            if (!sha256 && !stamp.isEmpty() && load.FileStamp == stamp)
+                sha256 = load.Sha256;
+            if (!sha256)
+                sha256 = Sha256Of(file.Path);
+            if (load.Sha256 == *sha256)
                 return load.FacilityId;
+        }
         return std::nullopt;
     }
 
@@ -173,14 +191,14 @@ private:
     std::map<std::pair<QString, QString>, std::vector<FileLoad>> Loads;
 };
 
-// What a batch keeps of LOADS, made ready at its first file: the table, added to a database
-// made before it, and with SkipLoadedFiles the files it holds.
+// What a batch keeps of LOADS, made ready at its first file: the database prepared (LOADS
+// added to one made before it), and with SkipLoadedFiles the files LOADS holds.
 struct BatchLoads {
     explicit BatchLoads(const char* batch) : Batch(QString::fromLatin1(batch)) {}
     void Prepare(SourcesDatabase& database, bool skipping) {
         if (Ready)
             return;
-        database.AddLoadsTable();
+        database.PrepareForBatch();
         if (skipping)
             Loaded.Read(database, Batch);
         Ready = true;
@@ -196,6 +214,7 @@ struct BatchLoads {
             load.Member = file.Path.Member;
             load.Size = read.Size;
             load.Sha256 = read.Sha256;
+            load.FileStamp = read.Stamp.SettledText();
             load.FacilityId = reader.CurrentFacilityId;
             load.CarriedFacilityId = carried;
             database.RecordLoad(load);
@@ -341,6 +360,8 @@ int ListDatFiles(RunState& state, BatchUi& ui, DatDirectory& directory) {
 void RefreshRecordCounts(RunState& state, BatchUi& ui) {
     SourcesDatabase& database = ReopenDatabase(state);
     state.RecordCountsRead = false;
+    if (!state.ShowsRecordCounts)
+        return;
     for (const CountQuery& query : CountQueries) {
         const QVariant count =
             database.ReadField(QString::fromLatin1(query.Sql), QString::fromLatin1(query.Field));

@@ -17,7 +17,8 @@ int ListDatFiles(RunState& state, BatchUi& ui, DatDirectory& directory);
 std::vector<DatFile> ExpandZips(const QString& folder, const std::vector<ListedFile>& listed);
 
 // Opens the database at state.DatabasePath anew and shows the five row counts one by one, as
-// the database counts them. Throws Error; a failing open keeps the previous database.
+// the database counts them (unless state.ShowsRecordCounts is false). Throws Error; a failing
+// open keeps the previous database.
 void RefreshRecordCounts(RunState& state, BatchUi& ui);
 
 // "Change path to .DAT files": asks for the folder and confirms it.

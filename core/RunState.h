@@ -36,6 +36,9 @@ struct RunState {
     // the files since have added.
     std::array<qint64, 5> RecordCounts{};
     bool RecordCountsRead = false;
+    // False where no count is ever shown (the runner's batches): the counts are then not read,
+    // which costs a pass over each table at the start and at the end of every batch.
+    bool ShowsRecordCounts = true;
     ReaderState Reader; // CurrentFacilityId and the record lists
 };
 
