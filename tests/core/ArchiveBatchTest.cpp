@@ -118,6 +118,16 @@ TEST_P(ArchiveBatchTest, SkippingLoadedFilesSkipsTheUnchangedAndLoadsTheRevised)
     EXPECT_EQ(run.Rows("EMISSIONS", FacilityIs(4)), 4);
     EXPECT_EQ(extract(ExtractHourlyData, false).first, 0);
     EXPECT_EQ(run.Rows("LOADS", QStringLiteral("BATCH = 'hourly'")), 3 + 2 + 3);
+    // A file whose identity LOADS keeps is known unchanged without its bytes being read: here
+    // LOADS claims other bytes, which only reading them would show.
+    const QString f1 = run.Path(QStringLiteral("f1.DAT"));
+    for (const auto& [stamp, skipped] : {std::pair{IdentityText(f1), 3}, {QString(), 2}}) {
+        RunSql(run.State.DatabasePath,
+               QStringLiteral("UPDATE LOADS SET SHA256 = 'other', FILE_STAMP = '%1' WHERE PATH "
+                              "= '%2'")
+                   .arg(stamp, f1));
+        EXPECT_EQ(extract(ExtractHourlyData, true).first, skipped);
+    }
 }
 
 TEST_P(ArchiveBatchTest, LoadsHoldsExactlyTheFilesCommittedAfterAFailureOrAStop) {
