@@ -191,16 +191,19 @@ private:
     std::map<std::pair<QString, QString>, std::vector<FileLoad>> Loads;
 };
 
-// What a batch keeps of LOADS, made ready at its first file: the database prepared (LOADS
-// added to one made before it), and with SkipLoadedFiles the files LOADS holds.
+// What a batch keeps of LOADS: the files it holds, read once for skipping, and the database
+// prepared (LOADS added to one made before it) once before the first file is written, so a
+// batch that skips every file writes nothing.
 struct BatchLoads {
     explicit BatchLoads(const char* batch) : Batch(QString::fromLatin1(batch)) {}
-    void Prepare(SourcesDatabase& database, bool skipping) {
-        if (Ready)
-            return;
-        database.PrepareForBatch();
-        if (skipping)
+    void ReadLoaded(SourcesDatabase& database) {
+        if (!LoadedRead)
             Loaded.Read(database, Batch);
+        LoadedRead = true;
+    }
+    void Prepare(SourcesDatabase& database) {
+        if (!Ready)
+            database.PrepareForBatch();
         Ready = true;
     }
     // Records a file in LOADS inside its transaction, after its rows.
@@ -222,6 +225,7 @@ struct BatchLoads {
     }
 
     QString Batch;
+    bool LoadedRead = false;
     bool Ready = false;
     LoadedFiles Loaded;
 };
@@ -399,7 +403,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
         try {
             qint32& facility = state.Reader.CurrentFacilityId;
             if (state.SkipLoadedFiles) {
-                loads.Prepare(OpenDatabase(state), true);
+                loads.ReadLoaded(OpenDatabase(state));
                 const std::optional<qint32> skip =
                     checked.Index == step.Index && checked.Carried == facility
                         ? checked.Skip
@@ -418,7 +422,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
             ShowCountsBeforeFile(state, ui);
             ui.FileStarting(step);
             SourcesDatabase& database = *state.SourcesDatabase;
-            loads.Prepare(database, state.SkipLoadedFiles);
+            loads.Prepare(database);
             if (!file.Fault.isEmpty())
                 throw Error(file.Fault, FailureKind::File);
             if (aheadIndex != step.Index)
@@ -488,15 +492,17 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         const QString path = state.DatFolder + step.FileName;
         try {
             SourcesDatabase& database = OpenDatabase(state);
-            loads.Prepare(database, state.SkipLoadedFiles);
             qint32& facility = state.Reader.CurrentFacilityId;
-            if (state.SkipLoadedFiles)
+            if (state.SkipLoadedFiles) {
+                loads.ReadLoaded(database);
                 if (const std::optional<qint32> skip = loads.Loaded.Skip(file, facility)) {
                     facility = *skip;
                     ++outcome.FilesSkipped;
                     ui.FileSkipped(step);
                     return true;
                 }
+            }
+            loads.Prepare(database);
             if (!file.Fault.isEmpty())
                 throw Error(file.Fault, FailureKind::File);
             ExtractQuarterlyFile(file.Path, state.Reader, database, ui,
