@@ -86,6 +86,14 @@ TEST_F(TerminalBatchUiTest, RateAndTimeLeftFollowTheClockFromTheFirstFile) {
         line.erase(line.find_last_not_of(' ') + 1);
         EXPECT_TRUE(line.ends_with(c.Tail)) << line;
     }
+    // Skipped files take no time: the one left takes as long as the one read.
+    ui.FileSkipped(Step(2, 4, "b.DAT"));
+    ui.FileSkipped(Step(3, 4, "c.DAT"));
+    const std::string line = Err().substr(Err().rfind('\r') + 1);
+    EXPECT_EQ(
+        line.rfind("file 3 of 4  c.DAT  [##################......]  250 records/s  0:04 left", 0),
+        0u)
+        << line;
 }
 
 TEST_F(TerminalBatchUiTest, StopsWhenAskedAndRemembersTheCounts) {
