@@ -294,10 +294,10 @@ def main():
                       f"{'yes' if pg_same else 'NO'}")
         checks.append(pg_export)
     print_table(corpus, rows)
-    for line in ratio_lines(rows, "SQLite", 5.0, 0.3) + archive_lines(rows, "SQLite"):
+    for line in ratio_lines(rows, "SQLite", 5.0, 0.5) + archive_lines(rows, "SQLite"):
         print(line)
     if not args.no_postgres:
-        for line in ratio_lines(rows, "PostgreSQL", 15.0, 0.3) + archive_lines(rows, "PostgreSQL"):
+        for line in ratio_lines(rows, "PostgreSQL", 15.0, 0.5) + archive_lines(rows, "PostgreSQL"):
             print(line)
     print(f"load average (1, 5, 15 min) at the end: {' '.join(f'{x:.2f}' for x in os.getloadavg())}")
     for check in checks:

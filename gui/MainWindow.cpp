@@ -88,6 +88,11 @@ void MainWindow::ConnectCommands() {
                    [this](BatchUi& ui) { ExtractHourlyData(Run, ui, DatFiles); });
     bindBackground(Controls.mnuExtractHeaderData,
                    [this](BatchUi& ui) { ExtractQuarterlyData(Run, ui, DatFiles); });
+    // Read by the batches on the command thread; the Extract menu is off while one runs.
+    connect(Controls.mnuIncludeSubfolders, &QAction::toggled, this,
+            [this](bool on) { Run.IncludeSubfolders = on; });
+    connect(Controls.mnuSkipLoadedFiles, &QAction::toggled, this,
+            [this](bool on) { Run.SkipLoadedFiles = on; });
     bind(Controls.mnuHourlyChart, [this] { ShowChart(Run.DatabasePath, std::nullopt); });
     bind(Controls.mnuDataSummary, [this] {
         auto* summary = new DataSummaryWindow(Run.DatabasePath, WindowDialogs, this);

@@ -176,6 +176,14 @@ void BuildMenus(QMenuBar* bar, MainWindowControls& controls) {
                                                QStringLiteral("Extract &Hourly Data"));
     controls.mnuExtractHeaderData = AddItem(controls.mnuExtract, "mnuExtractHeaderData",
                                             QStringLiteral("Extract &Quarterly Data"));
+    AddSeparator(controls.mnuExtract, "mnuExtractLine");
+    // Off at start: the batches list and load exactly what they always did.
+    controls.mnuIncludeSubfolders = AddItem(controls.mnuExtract, "mnuIncludeSubfolders",
+                                            QStringLiteral("Include &Sub-folders"));
+    controls.mnuSkipLoadedFiles = AddItem(controls.mnuExtract, "mnuSkipLoadedFiles",
+                                          QStringLiteral("Skip Files Already &Loaded"));
+    for (QAction* option : {controls.mnuIncludeSubfolders, controls.mnuSkipLoadedFiles})
+        option->setCheckable(true);
 
     controls.mnuView = AddMenu(bar, "mnuView", QStringLiteral("&View"));
     controls.mnuHourlyChart =

@@ -25,6 +25,8 @@ struct MainWindowControls {
     QMenu* mnuExtract = nullptr;
     QAction* mnuExtractEmissionsData = nullptr;
     QAction* mnuExtractHeaderData = nullptr;
+    QAction* mnuIncludeSubfolders = nullptr; // checkable
+    QAction* mnuSkipLoadedFiles = nullptr;   // checkable
     QMenu* mnuView = nullptr;
     QAction* mnuHourlyChart = nullptr;
     QAction* mnuDataSummary = nullptr;

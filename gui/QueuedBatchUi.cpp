@@ -61,6 +61,10 @@ void QueuedBatchUi::FileExtracted(const FileStep& step) {
     Post([this, step] { Target.FileExtracted(step); });
 }
 
+void QueuedBatchUi::FileSkipped(const FileStep& step) {
+    Post([this, step] { Target.FileSkipped(step); });
+}
+
 void QueuedBatchUi::RecordsWritten(qint64 records) {
     Post([this, records] { Target.RecordsWritten(records); });
 }

@@ -23,6 +23,7 @@ public:
     void RecordCounted(CountedTable table, qint64 count) override;
     void FileStarting(const FileStep& step) override;
     void FileExtracted(const FileStep& step) override;
+    void FileSkipped(const FileStep& step) override;
     void RecordsWritten(qint64 records) override;
     void BatchFinished(const BatchOutcome& outcome) override;
     void SetRecordProgress(float value) override;

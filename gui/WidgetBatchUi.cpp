@@ -72,6 +72,11 @@ void WidgetBatchUi::FileExtracted(const FileStep& step) {
     ShowValue(*Controls.prgExtractFiles, step.BatchProgress);
 }
 
+// A skipped file moves the batch on as a file read does.
+void WidgetBatchUi::FileSkipped(const FileStep& step) {
+    FileExtracted(step);
+}
+
 void WidgetBatchUi::BatchFinished(const BatchOutcome&) {
     ShowPanel(false);
 }

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
@@ -342,6 +343,24 @@ TEST_F(MainWindowTest, HourlyBatchShowsEachFileAndItsShareOfTheBatch) {
     EXPECT_TRUE(Answers.Messages.back().Text.startsWith(
         QStringLiteral("Header information has been successufully extracted from 4 ")));
     EXPECT_EQ(Counts(), (QStringList{"1", "1", "1", "1", "4"})) << "one facility and unit";
+
+    // Both options start off; with them the batch reads a sub-folder too and skips the files
+    // loaded before, each skipped file moving the batch bar on.
+    EXPECT_FALSE(Item("mnuIncludeSubfolders")->isChecked());
+    EXPECT_FALSE(Item("mnuSkipLoadedFiles")->isChecked());
+    QDir(Folder.path()).mkdir(QStringLiteral("sub"));
+    test::WriteDatFile(Folder, QStringLiteral("sub/F9.DAT"),
+                       {test::FacilityLine("003456"),
+                        test::SO2ConcLine("U9", "000101", "00", "  12.5", "  12.6", "100.0")});
+    Item("mnuIncludeSubfolders")->trigger();
+    Item("mnuSkipLoadedFiles")->trigger();
+    valuesPainted.clear();
+    Trigger("mnuExtractEmissionsData");
+    EXPECT_TRUE(Answers.Messages.back().Text.contains(
+        QStringLiteral("4 .DAT files were skipped: they were loaded before")))
+        << Answers.Messages.back().Text;
+    EXPECT_EQ(valuesPainted.last(), 100);
+    EXPECT_EQ(Caption("lblHourlyRecords2"), QStringLiteral("5"));
 }
 
 // While long files are written the window keeps handling events, the commands that would
