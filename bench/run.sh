@@ -1,10 +1,10 @@
 #!/bin/sh
 # Hourly load benchmark. Usage: bench/run.sh [BUILD_DIR] [bench.py options]
-# Without BUILD_DIR it builds a Release tarnwick-batch into build-bench first.
+# Without BUILD_DIR it builds a Release tarnwick-batch into build-bench first. BENCH_SCRIPT names
+# another benchmark of this folder to run the same way.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-build="$root/build-bench"
+build=""
 case "${1:-}" in
 "" | -*) ;;
 *)
@@ -12,8 +12,5 @@ case "${1:-}" in
     shift
     ;;
 esac
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" -j2 --target tarnwick-batch >/dev/null
-exec python3 "$here/bench.py" --batch "$build/cli/tarnwick-batch" "$@"
+batch=$("$here/build.sh" $build)
+exec python3 "$here/${BENCH_SCRIPT:-bench.py}" --batch "$batch" "$@"
