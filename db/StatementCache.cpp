@@ -6,6 +6,7 @@
 #include "db/SqlitePreparedStatement.h"
 
 #include "db/StatementScanning.h"
+#include "db/TextRules.h"
 
 #include <QSet>
 #include <algorithm>
@@ -16,14 +17,6 @@ namespace {
 
 // The program uses a dozen shapes; a flood of new ones is not worth keeping prepared.
 constexpr qsizetype MaxPreparedShapes = 256;
-
-QStringView TrimmedBlanks(QStringView text) {
-    while (text.startsWith(u' '))
-        text = text.sliced(1);
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
 
 // The table's indexes of `count` bound columns from `first` on.
 std::vector<qsizetype> ColumnIndexes(const std::vector<BoundColumn>& columns, qsizetype first,
@@ -132,8 +125,9 @@ StatementPlan* StatementPlans::PlanFor(const StatementParts& parts) {
                 return nullptr;
             break;
         case LiteralKind::Number:
-            // Blanks around a bare number are the statement's, not the number's.
-            literal.Text = TrimmedBlanks(literal.Text);
+            // Blanks around a bare number are the statement's, not the number's: the parser
+            // skips them as it skips every space between two words.
+            literal.Text = TrimBlanks(literal.Text);
             for (const QChar c : literal.Text)
                 if (IsWordEnd(c.unicode()))
                     return nullptr;
