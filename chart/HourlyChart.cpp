@@ -87,6 +87,21 @@ std::pair<qreal, qreal> WholeDays(const HourlyRequest& request) {
     return {first - margin, last + margin};
 }
 
+// The value axis is laid out with a margin and rounded outwards to round numbers; beyond this
+// magnitude that arithmetic overflows and no line is drawn.
+constexpr double LargestDrawnValue = 1e300;
+
+QString UndrawableValue(const QList<HourlyRun>& runs) {
+    for (const HourlyRun& run : runs)
+        for (const HourValue& value : run)
+            if (!(std::abs(value.Value) <= LargestDrawnValue)) // not a number fails too
+                return QStringLiteral("The chart cannot draw the value %1 of %2: its axis holds "
+                                      "values from -%3 to %3.")
+                    .arg(QString::number(value.Value), value.At.Text(),
+                         QString::number(LargestDrawnValue));
+    return {};
+}
+
 void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs,
                     const QString& plantName) {
     chart.zoomReset();

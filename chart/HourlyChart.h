@@ -19,6 +19,10 @@ namespace tarnwick {
 void DrawHourlyRuns(QChart& chart, const HourlyRequest& request, const QList<HourlyRun>& runs,
                     const QString& plantName = {});
 
+// Why the chart cannot draw these runs, or no text when it can: a value beyond the axis's range,
+// or not a number.
+QString UndrawableValue(const QList<HourlyRun>& runs);
+
 // The chart's x value of an hour: milliseconds since the epoch of its local clock time.
 qreal ChartX(const Hour& hour);
 

@@ -9,7 +9,6 @@
 #include "view/SourcesReader.h"
 
 #include <QCommandLineParser>
-#include <cmath>
 #include <limits>
 
 namespace tarnwick {
@@ -69,21 +68,6 @@ const Measure& ReadMeasure(const QCommandLineParser& parser) {
                 FailureKind::Request);
 }
 
-// The value axis is laid out with a margin and rounded outwards to round numbers; beyond this
-// magnitude that arithmetic overflows and no line is drawn.
-constexpr double LargestDrawnValue = 1e300;
-
-void RequireDrawableValues(const QList<HourlyRun>& runs) {
-    for (const HourlyRun& run : runs)
-        for (const HourValue& value : run)
-            if (!(std::abs(value.Value) <= LargestDrawnValue)) // not a number fails too
-                throw Error(QStringLiteral("The chart cannot draw the value %1 of %2: its axis "
-                                           "holds values from -%3 to %3.")
-                                .arg(QString::number(value.Value), value.At.Text(),
-                                     QString::number(LargestDrawnValue)),
-                            FailureKind::File);
-}
-
 } // namespace
 
 int RunExport(const CommandCall& call) {
@@ -115,7 +99,8 @@ int RunChart(const CommandCall& call) {
                         .arg(request.From.toString(Qt::ISODate), request.To.toString(Qt::ISODate)),
                     FailureKind::Request);
     const QList<HourlyRun> runs = ReadHourlyRuns(reader, request);
-    RequireDrawableValues(runs);
+    if (const QString why = UndrawableValue(runs); !why.isEmpty())
+        throw Error(why, FailureKind::File);
     out.Open();
     const bool saved = RenderHourlyChart(request, runs, ChartImageSize).save(&out, "PNG");
     out.ThrowIfFailed();

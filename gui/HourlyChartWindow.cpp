@@ -300,6 +300,8 @@ void HourlyChartWindow::Draw(const HourlyRequest& request, const QList<HourlyRun
         ToEdit->setDate(request.To);
     }
     DaysChosen = true;
+    if (const QString why = UndrawableValue(runs); !why.isEmpty())
+        return Clear(why);
     Request = request;
     QString plant;
     for (const ChartFacility& facility : Facilities)

@@ -177,6 +177,19 @@ TEST_F(ViewWindowsTest, ChartShowsAnHourAloneAtEitherEdgeWhole) {
             << QDateTime::fromMSecsSinceEpoch(qint64(dot.x())).toString().toStdString();
 }
 
+TEST_F(ViewWindowsTest, ChartSaysWhyItCannotDrawAValueBeyondItsAxis) {
+    const QString database = ScratchSqliteDatabase();
+    RunSql(database, "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
+                     "SO2_MASS_LB_HOUR) VALUES (1, '1', '2001-01-01', 0, 5), "
+                     "(1, '1', '2001-01-01', 1, -1e308)");
+    HourlyChartWindow chart(database, Answers);
+    WaitForReads(chart.Reads());
+    EXPECT_TRUE(StatusOf(chart).startsWith("The chart cannot draw the value -1e+308 of 2001-01-01"))
+        << StatusOf(chart).toStdString();
+    EXPECT_TRUE(chart.Chart()->series().isEmpty());
+    EXPECT_FALSE(CanSave(chart, "cmdSavePng"));
+}
+
 TEST_F(ViewWindowsTest, NothingToSaveFromAnEmptyDatabase) {
     const QString empty = ScratchSqliteDatabase();
     HourlyChartWindow chart(empty, Answers);
