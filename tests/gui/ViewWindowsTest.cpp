@@ -255,7 +255,14 @@ TEST_F(ViewWindowsTest, DoubleClickingASummaryRowOpensTheChartOfItsUnit) {
         table->model()->match(table->model()->index(0, 3), Qt::DisplayRole, "B", 1,
                               Qt::MatchExactly | Qt::MatchCaseSensitive);
     ASSERT_EQ(units.size(), 1);
-    emit table->doubleClicked(units.front()); // as QTest's double click does not make one
+    summary->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(summary));
+    table->scrollTo(units.front());
+    // An item view takes a double click only after a click on the same place.
+    const QPoint row = table->visualRect(units.front()).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(window.findChild<HourlyChartWindow*>(), nullptr) << "opened by a single click";
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, row);
     auto* chart = window.findChild<HourlyChartWindow*>();
     ASSERT_NE(chart, nullptr);
     WaitForReads(chart->Reads());
