@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -97,6 +98,36 @@ TEST_F(ViewWindowsTest, ChartShowsSo2MassWithEachRunOfHoursApartAndAloneHoursAsD
     EXPECT_EQ(chart.Shown().To, april);
     EXPECT_EQ(chart.Chart()->title(),
               QStringLiteral("Facility 1 PE\u00d1A, \"EL\" NORTE, unit 1: SO2 mass, lb/hr"));
+}
+
+// Hovering over the plot names the hour nearest the pointer, between its neighbours too; outside
+// the plot nothing is shown.
+TEST_F(ViewWindowsTest, ChartHoverNamesTheNearestHourAndItsValue) {
+    HourlyChartWindow chart(Database, Answers);
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+    WaitForReads(chart.Reads());
+    QApplication::processEvents();
+    auto* view = Find<QChartView>(chart, "chtHourly");
+    const QDate april(2001, 4, 1);
+    const auto pointerAt = [&](Hour hour, qreal value) {
+        const QPointF inChart = chart.Chart()->mapToPosition({ChartX(hour), value});
+        return view->mapFromScene(chart.Chart()->mapToScene(inChart));
+    };
+    const auto hover = [&](QPoint at) {
+        QTest::mouseMove(view->viewport(), at);
+        QApplication::processEvents();
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hover(pointerAt({april, 5}, 0.1)),
+              QStringLiteral("2001-04-01 05:00\nSO2 mass, lb/hr: 0.1"));
+    // A quarter of an hour before 06:00, far below its value: still 06:00.
+    const Hour six{april, 6};
+    const QPoint nearSix =
+        pointerAt(six, 0) - QPoint(int((pointerAt(six, 0) - pointerAt({april, 5}, 0)).x() / 4), 0);
+    EXPECT_EQ(hover(nearSix), QStringLiteral("2001-04-01 06:00\nSO2 mass, lb/hr: 0.2"));
+    QTest::mouseMove(view->viewport(), QPoint(1, 1));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 5000));
 }
 
 // Another unit keeps the days chosen where it has hours in them, else shows its own; the first
