@@ -71,6 +71,18 @@ void ExpectTicksAtTheirLabels(const QChart& chart) {
     }
 }
 
+// A new database whose unit 1 of facility 1 holds these hours' SO2 masses ("date, hour, value").
+QString UnitWithSo2(const QStringList& hours) {
+    const QString database = ScratchSqliteDatabase();
+    QStringList rows;
+    for (const QString& hour : hours)
+        rows << QStringLiteral("(1, '1', %1)").arg(hour);
+    RunSql(database, "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
+                     "SO2_MASS_LB_HOUR) VALUES " +
+                         rows.join(", "));
+    return database;
+}
+
 class ViewWindowsTest : public testing::Test {
 protected:
     ViewWindowsTest() { FillViewCorpus(Database); }
@@ -189,10 +201,7 @@ TEST_F(ViewWindowsTest, ChartTicksStandWhereTheirLabelsSayAlsoWhenZoomed) {
 
 // A dot at the first and at the last hour of the range lies whole inside the plot.
 TEST_F(ViewWindowsTest, ChartShowsAnHourAloneAtEitherEdgeWhole) {
-    const QString database = ScratchSqliteDatabase();
-    RunSql(database, "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
-                     "SO2_MASS_LB_HOUR) VALUES (1, '1', '2001-01-01', 0, 5), "
-                     "(1, '1', '2001-01-03', 23, 5)");
+    const QString database = UnitWithSo2({"'2001-01-01', 0, 5", "'2001-01-03', 23, 5"});
     HourlyChartWindow chart(database, Answers);
     chart.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
@@ -209,10 +218,7 @@ TEST_F(ViewWindowsTest, ChartShowsAnHourAloneAtEitherEdgeWhole) {
 }
 
 TEST_F(ViewWindowsTest, ChartSaysWhyItCannotDrawAValueBeyondItsAxis) {
-    const QString database = ScratchSqliteDatabase();
-    RunSql(database, "INSERT INTO EMISSIONS (FACILITY_ID, UNIT_ID, DATA_DATE, DATA_HOUR, "
-                     "SO2_MASS_LB_HOUR) VALUES (1, '1', '2001-01-01', 0, 5), "
-                     "(1, '1', '2001-01-01', 1, -1e308)");
+    const QString database = UnitWithSo2({"'2001-01-01', 0, 5", "'2001-01-01', 1, -1e308"});
     HourlyChartWindow chart(database, Answers);
     WaitForReads(chart.Reads());
     EXPECT_TRUE(StatusOf(chart).startsWith("The chart cannot draw the value -1e+308 of 2001-01-01"))
