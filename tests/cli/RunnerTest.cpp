@@ -176,7 +176,13 @@ public:
             Err += QString::fromUtf8(Process.readAllStandardError());
         // One at a time: signals sent together may arrive as one.
         for (int i = 0; i < interrupts; ++i) {
-            ::kill(Process.processId(), SIGINT);
+            // A runner that has ended has no process id: kill(0) would stop this test's group.
+            const qint64 runner = Process.processId();
+            if (runner <= 0 || Process.state() != QProcess::Running) {
+                ADD_FAILURE() << "the runner ended before it was stopped";
+                break;
+            }
+            ::kill(pid_t(runner), SIGINT);
             while (i + 1 < interrupts && !Err.contains(u"Ctrl+C again") &&
                    Process.waitForReadyRead(60000))
                 Err += QString::fromUtf8(Process.readAllStandardError());
