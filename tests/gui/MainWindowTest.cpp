@@ -399,6 +399,7 @@ TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABatch) {
         disabledDuringBatch = !Item("mnuOpenSourcesDB")->isEnabled() &&
                               !Control<QMenu>("mnuExtract")->menuAction()->isEnabled() &&
                               !Control<QMenu>("mnuView")->menuAction()->isEnabled() &&
+                              !Control<QMenu>("mnuRecentDatabases")->menuAction()->isEnabled() &&
                               Item("mnuExit")->isEnabled();
     });
     timer.start(1);
@@ -406,6 +407,7 @@ TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABatch) {
     EXPECT_GT(ticks, 0);
     EXPECT_TRUE(disabledDuringBatch);
     EXPECT_TRUE(DatabaseCommandsEnabled());
+    EXPECT_TRUE(Control<QMenu>("mnuRecentDatabases")->menuAction()->isEnabled());
     EXPECT_GT(filesUnderAbout, 0) << "the batch went on behind the About box";
     EXPECT_EQ(Caption("lblHourlyRecords2"), QString::number(3 * 24 * 150));
 }
