@@ -3,6 +3,7 @@
 #include "tests/support/DatTestFiles.h"
 #include "tests/support/ZipFiles.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
@@ -58,6 +59,10 @@ QStringList Outcome(const QString& path) {
 TEST(ZipArchive, EachArchiveIsReadAsItsFilesOrRefusedWithAClearMessage) {
     const QByteArray good = ZipOf({{"a.DAT", Lines}});
     const QByteArray linesSha = "38ea5dfc";
+    // Several of the reader's chunks, read ahead while the lines are read.
+    const QByteArray many = Lines.repeated(200000);
+    const QString manySha = QString::fromLatin1(
+        QCryptographicHash::hash(many, QCryptographicHash::Sha256).toHex().left(8));
     const std::pair<std::function<QByteArray()>, QStringList> cases[] = {
         {[&] { return good; }, {"a.DAT: 2 lines, 18 bytes, " + linesSha}},
         // .DAT members in name order, nested zips named; other files are left alone.
@@ -67,6 +72,10 @@ TEST(ZipArchive, EachArchiveIsReadAsItsFilesOrRefusedWithAClearMessage) {
          {"A.DAT: 0 lines, 0 bytes, e3b0c442", "b.dat: 2 lines, 18 bytes, " + linesSha,
           "in.ZIP: Z:in.ZIP is a zip inside the zip; zips inside zips are not read (unzip it "
           "first)."}},
+        {[&] {
+             return ZipOf({{"many.DAT", many}});
+         },
+         {"many.DAT: 400000 lines, 3600000 bytes, " + manySha}},
         {[] {
              return ZipOf({{"3_2000q3.001", Lines}});
          },
