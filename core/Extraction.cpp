@@ -237,6 +237,14 @@ struct SkipCheck {
     std::optional<qint32> Skip;
 };
 
+// Counts a file skipped as loaded before; the next file starts from the facility it left.
+void SkipLoadedFile(qint32 facilityLeft, RunState& state, BatchOutcome& outcome, BatchUi& ui,
+                    const FileStep& step) {
+    state.Reader.CurrentFacilityId = facilityLeft;
+    ++outcome.FilesSkipped;
+    ui.FileSkipped(step);
+}
+
 // What an hourly failure leaves of its file: a statement that failed keeps the rows written
 // before it; a file that could not be read, or a transaction that was lost, keeps none.
 QString HourlyFailureMessage(const QString& path, const FileStep& step,
@@ -412,9 +420,7 @@ BatchOutcome ExtractHourlyData(RunState& state, BatchUi& ui, DatDirectory& direc
                     if (aheadIndex == step.Index)
                         ahead.Take(); // read ahead with another facility carried in
                     aheadIndex = 0;
-                    facility = *skip;
-                    ++outcome.FilesSkipped;
-                    ui.FileSkipped(step);
+                    SkipLoadedFile(*skip, state, outcome, ui, step);
                     return true;
                 }
             }
@@ -492,13 +498,11 @@ BatchOutcome ExtractQuarterlyData(RunState& state, BatchUi& ui, DatDirectory& di
         const QString path = state.DatFolder + step.FileName;
         try {
             SourcesDatabase& database = OpenDatabase(state);
-            qint32& facility = state.Reader.CurrentFacilityId;
             if (state.SkipLoadedFiles) {
                 loads.ReadLoaded(database);
-                if (const std::optional<qint32> skip = loads.Loaded.Skip(file, facility)) {
-                    facility = *skip;
-                    ++outcome.FilesSkipped;
-                    ui.FileSkipped(step);
+                if (const std::optional<qint32> skip =
+                        loads.Loaded.Skip(file, state.Reader.CurrentFacilityId)) {
+                    SkipLoadedFile(*skip, state, outcome, ui, step);
                     return true;
                 }
             }
