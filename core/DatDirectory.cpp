@@ -90,11 +90,6 @@ FolderEntries ReadFolder(const QString& folder, const NamePatterns& patterns) {
 }
 #endif
 
-bool NameOrder(const QString& a, const QString& b) {
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
-}
-
 void Walk(const QString& root, const QString& relative, const NamePatterns& patterns,
           bool subfolders, std::vector<ListedFile>& listed) {
     FolderEntries entries = ReadFolder(root + relative, patterns);
@@ -106,7 +101,7 @@ void Walk(const QString& root, const QString& relative, const NamePatterns& patt
                                             .arg(root + relative, entries.Fault)});
         return;
     }
-    std::sort(entries.Files.begin(), entries.Files.end(), NameOrder);
+    std::sort(entries.Files.begin(), entries.Files.end(), FileNameLess);
     for (const QString& name : std::as_const(entries.Files))
         listed.push_back({relative + name, {}});
     if (!subfolders)
@@ -151,7 +146,7 @@ bool NaturalLess(const QString& a, const QString& b) {
     }
     if ((a.size() - i) != (b.size() - j))
         return a.size() - i < b.size() - j;
-    return NameOrder(a, b);
+    return FileNameLess(a, b);
 }
 
 std::vector<ListedFile> FileSystemDatDirectory::List(const QString& folder, bool subfolders) {

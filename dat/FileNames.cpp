@@ -49,4 +49,9 @@ QByteArray EncodeFileName(const QString& name) {
 #endif
 }
 
+bool FileNameLess(const QString& a, const QString& b) {
+    const int order = a.compare(b, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a < b;
+}
+
 } // namespace tarnwick

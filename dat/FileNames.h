@@ -12,4 +12,8 @@ namespace tarnwick {
 QString DecodeFileName(QByteArrayView bytes);
 QByteArray EncodeFileName(const QString& name);
 
+// The order of a folder's files and of a zip's members: by name without regard to case, then
+// with it, so the order is total.
+bool FileNameLess(const QString& a, const QString& b);
+
 } // namespace tarnwick

@@ -35,12 +35,6 @@ QString MemberShown(const QString& zipShown, const QString& member) {
     return zipShown + u':' + SafeMemberName(member);
 }
 
-// The same order as the files of a folder: by name without regard to case.
-bool NameOrder(const QString& a, const QString& b) {
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
-}
-
 struct OpenZip {
     zip_t* Zip = nullptr;
     std::optional<FileIdentity> Identity;
@@ -244,7 +238,7 @@ ZipListing ListZip(const QString& path, const QString& shown) {
                     {}};
         }
         std::sort(chosen.begin(), chosen.end(),
-                  [](const Entry& a, const Entry& b) { return NameOrder(a.Name, b.Name); });
+                  [](const Entry& a, const Entry& b) { return FileNameLess(a.Name, b.Name); });
         ZipListing listing;
         qint64 total = 0;
         for (const Entry& entry : chosen) {
